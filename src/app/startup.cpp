@@ -1,0 +1,4 @@
+// Start-up.
+#include "app/startup.h"
+void startProgram(int*, char**) {}
+void createMainWindow() {}

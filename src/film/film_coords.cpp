@@ -1,0 +1,2 @@
+// Film coordinates.
+#include "film/film_coords.h"

@@ -1,0 +1,2 @@
+// Film coordinates of a logged reflection on the rotation and Weissenberg photographs.
+#pragma once

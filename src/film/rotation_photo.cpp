@@ -1,0 +1,4 @@
+// Rotation photo.
+#include "film/film_windows.h"
+void openRotationWindow() {}
+void drawRotationPhoto() {}

@@ -1,0 +1,4 @@
+// Weissenberg photo.
+#include "film/film_windows.h"
+void openWeissenbergWindow() {}
+void drawWeissenbergPhoto() {}

@@ -1,0 +1,3 @@
+// rotateMatrix.
+#include "input/input.h"
+void rotateMatrix(GLenum, double, double, double, double) {}

@@ -1,0 +1,3 @@
+// Message box.
+#include "platform/message_box.h"
+void showMessageBox(const char*, const char*, int) {}

@@ -1,0 +1,3 @@
+// Display lists.
+#include "view/view.h"
+void buildDisplayLists() {}

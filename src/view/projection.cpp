@@ -1,0 +1,4 @@
+// Projection.
+#include "view/view.h"
+void initView() {}
+void onReshape(int, int) {}
