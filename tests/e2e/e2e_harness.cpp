@@ -228,3 +228,11 @@ Screenshot screenshot(unsigned long window) {
     s.rgb.assign(ppm.begin() + static_cast<long>(offset), ppm.begin() + static_cast<long>(offset + bytes));
     return s;
 }
+
+unsigned long startToMainWindow(RunningProgram& p, const std::vector<std::string>& args) {
+    p = startProgram(args);
+    const unsigned long box = waitForWindow("Hinweis", 15);
+    if (box == 0) return 0;
+    pressKeys(box, "Return");
+    return waitForWindow("Reziprokes Gitter", 15);
+}

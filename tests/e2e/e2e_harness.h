@@ -70,3 +70,7 @@ struct Screenshot {
     int colouredPixels() const;
 };
 Screenshot screenshot(unsigned long window);
+
+// Starts the program with the arguments, waits for the help box "Hinweis", closes it with a
+// real Return key press and waits for the main window "Reziprokes Gitter"; returns its id (0 on failure).
+unsigned long startToMainWindow(RunningProgram& p, const std::vector<std::string>& args);
