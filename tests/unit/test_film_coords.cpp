@@ -204,9 +204,9 @@ TEST(FilmCoords, WholeLogEqualsEntryByEntryEvaluation) {
     r.filmRadius = 0.6;
     reference = log;
 
+    FilmPoints p;  // one set of arrays for both redraws, as in the windows
     for (int edited = 0; edited < 2; ++edited) {
         r.edited = edited;
-        FilmPoints p;
         const int n = buildRotationPoints(log, r, p);
         int drawn = 0;
         for (int i = 0; i < reference.logCount; ++i) {
