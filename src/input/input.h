@@ -7,6 +7,12 @@
 void rotateMatrix(GLenum matrix, double angle, double x, double y, double z);
 
 void onKeyboard(unsigned char key, int x, int y);
+// The keyboard command of `key` with its redraw request; false when the command opened a
+// film window, after which the caller must end at once (no further step, no redraw).
+bool keyboardCommand(unsigned char key);
+// Rebuilds the Weissenberg window for `layer`: destroys the old one, empties the log,
+// sets currentLayer, clears weissenbergOpen and opens the new window (callers then return).
+void openWeissenbergLayer(int layer);
 void onSpecialKey(int key, int x, int y);
 void onMenu(int value);
 void onMouse(int button, int state, int x, int y);
