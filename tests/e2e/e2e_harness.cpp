@@ -212,7 +212,7 @@ int Screenshot::colouredPixels() const {
 
 Screenshot screenshot(unsigned long window) {
     Screenshot s;
-    const std::string ppm = shell("import -window " + std::to_string(window) + " ppm:- 2>/dev/null");
+    const std::string ppm = shell("import -window " + std::to_string(window) + " -depth 8 ppm:- 2>/dev/null");
     // binary PPM: "P6\n<w> <h>\n<max>\n" then the pixels
     std::istringstream in(ppm);
     std::string magic;
