@@ -114,8 +114,12 @@ TEST(Startup, ConsoleLinesThenHelpBoxThenMainWindowOnReturn) {
     EXPECT_EQ(redPixels(shot), 0);
 
     pressKeys(box, "Return");
-    EXPECT_NE(waitForWindow("Reziprokes Gitter", 15), 0u);
+    const unsigned long mainWindow = waitForWindow("Reziprokes Gitter", 15);
+    ASSERT_NE(mainWindow, 0u);
     EXPECT_TRUE(waitForNoWindow("Hinweis"));
+    const Geometry g = windowGeometry(mainWindow);
+    EXPECT_EQ(g.width, 520);
+    EXPECT_EQ(g.height, 520);
     poll(p);
     EXPECT_EQ(p.out.rfind(lines, 0), 0u) << p.out;
     EXPECT_FALSE(p.exited) << stderrText(p);
@@ -188,6 +192,17 @@ TEST(Startup, SpaceGroupArgument) {
                              "0.200000 0.200000 0.200000   1.570796 1.570796 1.570796\n");
         stopAndForget(p);
     }
+}
+
+// The toolkit takes its own options out before the values are counted and read.
+TEST(Startup, ToolkitOptionsAreNotValues) {
+    std::vector<std::string> args = {"-geometry", "300x200+40+30"};
+    args.insert(args.end(), kCubicCell.begin(), kCubicCell.end());
+    RunningProgram p = startProgram(args);
+    ASSERT_TRUE(waitForOutput(p, "1.570796 1.570796 1.570796\n", 15)) << p.out << stderrText(p);
+    EXPECT_EQ(p.out, "Hallo!\n" + cellLine("") + " Lambda: 1.541800\nSPGN 1\n" +
+                         "0.200000 0.200000 0.200000   1.570796 1.570796 1.570796\n");
+    stopAndForget(p);
 }
 
 TEST(Startup, TooFewArgumentsShowTheErrorBoxAndEndWithStatusZero) {

@@ -102,7 +102,7 @@ TEST(ReciprocalBasis, LengthsAndAnglesAgreeWithGemmi) {
         EXPECT_NEAR(angleDegrees(r.aStar, r.cStar), g.beta, 1e-7);
         EXPECT_NEAR(angleDegrees(r.aStar, r.bStar), g.gamma, 1e-7);
     }
-    // The cell the design's own steps got wrong: its true reciprocal lengths.
+    // A cell without right angles: its true reciprocal lengths (a product of sines for V would miss them).
     const ReciprocalCell r = reciprocalCell(5, 6, 7, 80, 85, 95);
     EXPECT_EQ(sixDecimals(r.aLen, r.bLen, r.cLen), "0.201864 0.170165 0.145856");
 }
