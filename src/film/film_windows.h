@@ -1,6 +1,8 @@
 // The two film windows: rotation photograph "Drehkristallaufnahme" and Weissenberg
-// photograph "Weissenberg %d. Schicht", and their shared mouse handler.
+// photograph "Weissenberg %d. Schicht", their shared mouse handler, and their closing.
 #pragma once
+
+struct FilmPoints;
 
 // Create the window, register its callbacks and return; callers do nothing after the call.
 void openRotationWindow();
@@ -13,3 +15,22 @@ void onFilmMouse(int button, int state, int x, int y);
 // Destroy the film window if it exists, forget its id and clear its open flag.
 void destroyRotationWindow();
 void destroyWeissenbergWindow();
+
+// ---- film room only (and its tests) ------------------------------------------------
+
+// Radius of the rotation film, set once per process at the first redraw of any rotation
+// window to ewaldDiameter/2; unset (and not read) before that.
+extern double rotationFilmRadius;
+extern bool rotationFilmRadiusSet;
+
+// Close callbacks: a film window closed (by the window manager or destroyed) forgets its id
+// and open flag if it is the window that the id names.
+void onRotationWindowClose();
+void onWeissenbergWindowClose();
+
+// Drops the kept rotation-film picture if it belongs to `window`.
+void forgetRotationPicture(int window);
+
+// Drawing shared by both films, in the current window: the black cross, then the points.
+void drawFilmCross();
+void drawFilmPoints(const FilmPoints& points);
