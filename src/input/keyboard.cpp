@@ -107,7 +107,10 @@ void openWeissenbergLayer(int layer) {
 }
 
 bool keyboardCommand(unsigned char key) {
-    if (key == kEscape || key == 'q') quitProgram();
+    if (key == kEscape || key == 'q') {
+        quitProgram();
+        return false;
+    }
     for (const KeyBinding& b : kKeyBindings) {
         if (b.key != key) continue;
         if (b.command(b) == After::OpenedWindow) return false;
@@ -120,6 +123,11 @@ bool keyboardCommand(unsigned char key) {
 void onKeyboard(unsigned char key, int, int) { keyboardCommand(key); }
 
 void quitProgram() {
+    // exit() lets the toolkit destroy what is left, which calls the main window's close
+    // callback, and so this function, once more: that call must not quit a second time.
+    static bool quitting = false;
+    if (quitting) return;
+    quitting = true;
     glutSetWindow(scene.mainWindow);
     // The destroy functions skip a film window that is already gone.
     destroyWeissenbergWindow();

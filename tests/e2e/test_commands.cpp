@@ -1,0 +1,182 @@
+// The program's commands driven for real: key presses, the pop-up menu and mouse drags
+// sent through the X server to the running program, checked by its windows, its pictures
+// and its exit status.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "e2e/e2e_harness.h"
+
+namespace {
+const std::vector<std::string> kCell = {"5", "5", "5", "90", "90", "90", "1.5418"};
+
+void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+bool drawn(const Screenshot& s) {
+    if (!s.valid()) return false;
+    for (size_t i = 3; i < s.rgb.size(); ++i)
+        if (s.rgb[i] != s.rgb[i % 3]) return true;
+    return false;  // one colour: not drawn yet
+}
+
+// A screenshot once the window has drawn and its picture has stopped changing (two equal
+// shots in a row).
+Screenshot settledScreenshot(unsigned long window, double seconds = 10) {
+    const auto start = std::chrono::steady_clock::now();
+    Screenshot last = screenshot(window);
+    while (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() < seconds) {
+        sleepMs(150);
+        Screenshot next = screenshot(window);
+        if (drawn(next) && next.rgb == last.rgb) return next;
+        last = std::move(next);
+    }
+    return last;
+}
+
+// Film windows open where the main window is when no window manager places them; move
+// them beside it, as a user would, so that the main window stays in sight and keeps redrawing.
+void moveAside(unsigned long window, int x, int y) {
+    shell("xdotool windowmove --sync " + std::to_string(window) + " " + std::to_string(x) + " " +
+          std::to_string(y) + " 2>/dev/null");
+}
+
+// Chooses entry `index` (0 = top) of the pop-up menu: right button pressed on the main
+// window, moved over the entry (sixteen equal rows inside a 2-pixel border), released.
+bool chooseMenuEntry(unsigned long mainWindow, int index) {
+    mouseMove(mainWindow, 100, 100);
+    mouseDown(3);
+    const unsigned long menu = waitForWindow("freeglut menu", 5);
+    if (menu == 0) {
+        mouseUp(3);
+        return false;
+    }
+    const Geometry g = windowGeometry(menu);
+    const double row = (g.height - 4) / 16.0;
+    mouseMove(menu, g.width / 2, static_cast<int>(2 + row * (index + 0.5)));
+    sleepMs(100);
+    mouseUp(3);
+    return waitForNoWindow("freeglut menu", 5);
+}
+
+// Nothing from the toolkit on stderr (warnings, errors).
+void expectQuietToolkit(const RunningProgram& p) {
+    const std::string err = stderrText(p);
+    EXPECT_EQ(err.find("freeglut"), std::string::npos) << err;
+}
+
+class Commands : public testing::Test {
+protected:
+    RunningProgram program;
+    unsigned long mainWindow = 0;
+    void SetUp() override {
+        mainWindow = startToMainWindow(program, kCell);
+        ASSERT_NE(mainWindow, 0u) << "no main window";
+    }
+    void TearDown() override {
+        expectQuietToolkit(program);
+        stopProgram(program);
+    }
+};
+}  // namespace
+
+TEST_F(Commands, F7OpensTheRotationPhotograph) {
+    pressKeys(mainWindow, "F7");
+    EXPECT_NE(waitForWindow("Drehkristallaufnahme"), 0u);
+}
+
+TEST_F(Commands, LayerKeysReplaceTheWeissenbergWindow) {
+    pressKeys(mainWindow, "F8");
+    ASSERT_NE(waitForWindow("Weissenberg 0. Schicht"), 0u);
+    pressKeys(mainWindow, "3");
+    EXPECT_NE(waitForWindow("Weissenberg 3. Schicht"), 0u);
+    EXPECT_TRUE(waitForNoWindow("Weissenberg 0. Schicht"));
+}
+
+TEST_F(Commands, SpinFillsBothFilmsUntilF11StopsIt) {
+    pressKeys(mainWindow, "F7");
+    const unsigned long rotation = waitForWindow("Drehkristallaufnahme");
+    ASSERT_NE(rotation, 0u);
+    moveAside(rotation, 540, 0);
+    pressKeys(mainWindow, "F8");
+    const unsigned long weissenberg = waitForWindow("Weissenberg 0. Schicht");
+    ASSERT_NE(weissenberg, 0u);
+    moveAside(weissenberg, 540, 500);
+
+    const int rotationBefore = settledScreenshot(rotation).colouredPixels();
+    const int weissenbergBefore = settledScreenshot(weissenberg).colouredPixels();
+    pressKeys(mainWindow, "F12");
+    // Spots gather on both films while the crystal turns.
+    int rotationNow = rotationBefore, weissenbergNow = weissenbergBefore;
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() < 20) {
+        rotationNow = screenshot(rotation).colouredPixels();
+        weissenbergNow = screenshot(weissenberg).colouredPixels();
+        if (rotationNow > rotationBefore + 50 && weissenbergNow > weissenbergBefore + 50) break;
+        sleepMs(200);
+    }
+    EXPECT_GT(rotationNow, rotationBefore + 50);
+    EXPECT_GT(weissenbergNow, weissenbergBefore + 50);
+
+    pressKeys(mainWindow, "F11");
+    const Screenshot stopped = settledScreenshot(mainWindow);
+    ASSERT_TRUE(stopped.valid());
+    sleepMs(500);
+    EXPECT_TRUE(screenshot(mainWindow).rgb == stopped.rgb) << "the crystal still turns after F11";
+}
+
+TEST_F(Commands, MenuEntriesActOnce) {
+    // "Achsen ein/aus(x)": the axes go, and come back with the second choice.
+    const Screenshot start = settledScreenshot(mainWindow);
+    ASSERT_TRUE(chooseMenuEntry(mainWindow, 13));
+    const Screenshot withoutAxes = settledScreenshot(mainWindow);
+    EXPECT_FALSE(withoutAxes.rgb == start.rgb) << "the axes did not go";
+    ASSERT_TRUE(chooseMenuEntry(mainWindow, 13));
+    EXPECT_TRUE(settledScreenshot(mainWindow).rgb == start.rgb) << "the axes did not come back";
+
+    // "Rotationsaufnahme (Drehkristall)(F7)".
+    ASSERT_TRUE(chooseMenuEntry(mainWindow, 7));
+    EXPECT_NE(waitForWindow("Drehkristallaufnahme"), 0u);
+}
+
+TEST_F(Commands, MenuQuitEndsWithStatusZero) {
+    ASSERT_TRUE(chooseMenuEntry(mainWindow, 15));
+    ASSERT_TRUE(waitForExit(program));
+    EXPECT_EQ(program.exitStatus, 0);
+}
+
+TEST_F(Commands, LeftDragTurnsThePicture) {
+    const Screenshot before = settledScreenshot(mainWindow);
+    mouseMove(mainWindow, 200, 260);
+    mouseDown(1);
+    for (int x = 210; x <= 300; x += 10) mouseMove(mainWindow, x, 260 + (x - 200) / 4);
+    mouseUp(1);
+    const Screenshot after = settledScreenshot(mainWindow);
+    ASSERT_TRUE(before.valid() && after.valid());
+    EXPECT_FALSE(after.rgb == before.rgb) << "the drag did not change the picture";
+}
+
+TEST_F(Commands, QuitAfterFilmWindowsCameAndWentEndsWithStatusZero) {
+    pressKeys(mainWindow, "F8");
+    ASSERT_NE(waitForWindow("Weissenberg 0. Schicht"), 0u);
+    pressKeys(mainWindow, "F7");
+    ASSERT_NE(waitForWindow("Drehkristallaufnahme"), 0u);
+    ASSERT_TRUE(waitForNoWindow("Weissenberg 0. Schicht"));
+    pressKeys(mainWindow, "F8");
+    ASSERT_NE(waitForWindow("Weissenberg 0. Schicht"), 0u);
+    pressKeys(mainWindow, "q");
+    ASSERT_TRUE(waitForExit(program));
+    EXPECT_EQ(program.exitStatus, 0);
+}
+
+TEST_F(Commands, EscapeEndsWithStatusZero) {
+    pressKeys(mainWindow, "Escape");
+    ASSERT_TRUE(waitForExit(program));
+    EXPECT_EQ(program.exitStatus, 0);
+}
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
