@@ -37,13 +37,16 @@ bool toggleLatticePoints(Turns&) {
 // Without Shift the crystal returns to its start orientation; with Shift the camera returns
 // to the start box +-1.05*ewaldDiameter on all three axes.
 bool resetView(Turns&) {
-    if (shiftOnlyHeld()) glMatrixMode(GL_PROJECTION);
+    const double e = 1.05 * scene.ewaldDiameter;  // half-extent of the start box
+    if (shiftOnlyHeld()) {
+        // With a wavelength stepped to exactly 0, or an infinite diameter, the box has no
+        // finite size; the camera then stays as it is rather than turn non-finite.
+        if (!std::isfinite(e) || e == 0.0) return true;
+        glMatrixMode(GL_PROJECTION);
+    }
     glLoadIdentity();
     if (shiftOnlyHeld()) {
-        const double e = 1.05 * scene.ewaldDiameter;  // half-extent of the box
-        // A box of no finite size (wavelength stepped to 0, or infinite) would make the
-        // projection non-finite; the camera then keeps the plain identity box.
-        if (std::isfinite(e) && e != 0.0) glOrtho(-e, e, -e, e, -e, e);
+        glOrtho(-e, e, -e, e, -e, e);
         glMatrixMode(GL_MODELVIEW);
     }
     return true;
