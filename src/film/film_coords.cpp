@@ -2,6 +2,7 @@
 #include "film/film_coords.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -41,6 +42,10 @@ FilmColour tableColour(const ColourRow (&rows)[N], FilmColour other, int h, int 
     return other;
 }
 
+// Merging of hidden points: margin, in pixels, from a pixel's edge and from the viewport's
+// border, wider than the renderer's sub-pixel grid of 1/256.
+constexpr double kMergeMargin = 1.0 / 64;
+
 constexpr std::uint32_t kMemoSlots = 1u << 13;  // power of two; a few thousand distinct reflections is typical
 
 std::uint32_t memoIndex(int h, int k, int l) {
@@ -62,6 +67,71 @@ void beginRedraw(FilmPoints& out, int n) {
     if (out.xy.size() < 2 * points) out.xy.resize(2 * points);
     if (out.rgb.size() < 3 * points) out.rgb.resize(3 * points);
     out.count = 0;
+}
+
+// Where a point lies along one axis, as far as its pixels go: the pixel that holds its centre
+// when that is beyond doubt (well inside the viewport, away from the pixel's edges), else the
+// exact coordinate, which the renderer always turns into the same pixels.
+std::uint64_t axisPlace(float film, int size) {
+    const double w = (static_cast<double>(film) + 1.0) * size / 2;  // viewport transform
+    if (w > kMergeMargin && w < size - kMergeMargin) {
+        const double cell = std::floor(w);
+        if (w - cell > kMergeMargin && w - cell < 1.0 - kMergeMargin)
+            return std::uint64_t{1} << 32 | static_cast<std::uint64_t>(cell);
+    }
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &film, sizeof bits);
+    return bits;
+}
+
+// Marks (x place, y place) as seen; false if it was seen before in this merge.
+bool markSeen(FilmPoints& out, std::uint64_t a, std::uint64_t b) {
+    const std::uint64_t mask = out.mergeSlots.size() - 1;
+    std::uint64_t i = ((a * 0x9E3779B97F4A7C15ull ^ b * 0xC2B2AE3D27D4EB4Full) >> 20) & mask;
+    for (;; i = (i + 1) & mask) {
+        FilmMergeSlot& slot = out.mergeSlots[i];
+        if (slot.stamp != out.mergeStamp) {
+            slot = {a, b, out.mergeStamp};
+            return true;
+        }
+        if (slot.a == a && slot.b == b) return false;
+    }
+}
+
+// Leaves out every point hidden by a later point in the same place, keeping the order of
+// the rest.
+void mergeHiddenPoints(FilmPoints& out, int width, int height) {
+    if (width <= 0 || height <= 0 || out.count < 2) return;
+    const size_t n = static_cast<size_t>(out.count);
+    size_t slots = 1024;
+    while (slots < 2 * n) slots *= 2;  // at most half full
+    if (out.mergeSlots.size() < slots) {
+        out.mergeSlots.assign(slots, FilmMergeSlot{});
+        out.mergeStamp = 0;
+    }
+    if (++out.mergeStamp == 0) {
+        for (FilmMergeSlot& slot : out.mergeSlots) slot.stamp = 0;
+        out.mergeStamp = 1;
+    }
+    if (out.keep.size() < n) out.keep.resize(n);
+    for (size_t i = n; i-- > 0;) {
+        const std::uint64_t a = axisPlace(out.xy[2 * i], width);
+        const std::uint64_t b = axisPlace(out.xy[2 * i + 1], height);
+        out.keep[i] = markSeen(out, a, b) ? 1 : 0;
+    }
+    size_t kept = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (!out.keep[i]) continue;
+        if (kept != i) {
+            out.xy[2 * kept] = out.xy[2 * i];
+            out.xy[2 * kept + 1] = out.xy[2 * i + 1];
+            out.rgb[3 * kept] = out.rgb[3 * i];
+            out.rgb[3 * kept + 1] = out.rgb[3 * i + 1];
+            out.rgb[3 * kept + 2] = out.rgb[3 * i + 2];
+        }
+        ++kept;
+    }
+    out.count = static_cast<int>(kept);
 }
 
 // The film values of (h, k, l) for this redraw, computed on first use within the redraw.
@@ -140,13 +210,15 @@ int buildRotationPoints(ReflectionLog& log, const FilmRedraw& redraw, FilmPoints
         if (latch && std::isfinite(f.ordinate)) log.rotationY[i] = f.ordinate;
         emit(out, fx, fy, rotationColour(log.logH[i], log.logK[i]));
     }
+    mergeHiddenPoints(out, redraw.viewportWidth, redraw.viewportHeight);
     return out.count;
 }
 
 int buildWeissenbergPoints(ReflectionLog& log, const FilmRedraw& redraw, FilmPoints& out) {
     const int n = log.logCount < kLogCapacity ? log.logCount : kLogCapacity;
     beginRedraw(out, n);
-    FilmColour current = kBlack;  // the cross's colour until the first coloured point
+    // The cross's colour until the first point with a colour of its own; h = k = 0 keeps it.
+    FilmColour current = kBlack;
     for (int i = 0; i < n; ++i) {
         if (log.logL[i] != redraw.layer) continue;
         const FilmMemoSlot& f = filmValues(out, redraw, log.logH[i], log.logK[i], log.logL[i], false);
@@ -158,5 +230,6 @@ int buildWeissenbergPoints(ReflectionLog& log, const FilmRedraw& redraw, FilmPoi
         weissenbergColour(log.logH[i], log.logK[i], &current);
         emit(out, fx, fy, current);
     }
+    mergeHiddenPoints(out, redraw.viewportWidth, redraw.viewportHeight);
     return out.count;
 }

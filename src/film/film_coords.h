@@ -51,6 +51,8 @@ struct FilmRedraw {
     double filmRadius = 0.0;    // rotation film: the radius latched at the first redraw
     int edited = 0;             // rotation film: 1 draws every entry at its edited ordinate
     int layer = 0;              // Weissenberg film: only entries with logL == layer are drawn
+    int viewportWidth = 0;      // pixels of the film's viewport; with both > 0, points that a later
+    int viewportHeight = 0;     //   point of the same colour covers exactly are left out (see below)
 };
 
 // Film values of one index triple for one redraw, kept so that a reflection logged many
@@ -63,6 +65,13 @@ struct FilmMemoSlot {
     double edited = 0.0;        // edited-mode ordinate
 };
 
+// One place (pixel or exact coordinate per axis) seen while merging hidden points.
+struct FilmMergeSlot {
+    std::uint64_t a = 0;         // x place
+    std::uint64_t b = 0;         // y place
+    std::uint32_t stamp = 0;     // merge that filled the slot
+};
+
 // The arrays of one film redraw, reused from redraw to redraw; they grow to at most the log's
 // capacity, so their size is bounded however full the log is.
 struct FilmPoints {
@@ -71,7 +80,18 @@ struct FilmPoints {
     int count = 0;                // points of the latest redraw, in log order
     std::vector<FilmMemoSlot> memo;
     std::uint32_t stamp = 0;
+    std::vector<FilmMergeSlot> mergeSlots;  // places already drawn later in this redraw
+    std::uint32_t mergeStamp = 0;
+    std::vector<std::uint8_t> keep;         // per point: still drawn after merging
 };
+
+// Hidden points: an aliased point of size 3 covers the 3 x 3 pixels around the pixel that
+// holds its centre. A point whose centre lies in the same pixel as that of a later point is
+// painted over by it wholly (whatever the colours), so leaving it out changes no pixel. Along
+// each axis two points count as in the same pixel when both lie well inside the viewport and
+// well away from a pixel's edge (so the renderer's own rounding cannot part them), or when
+// their coordinates are equal. The picture stays exactly that of drawing every entry in log
+// order, with far fewer points when reflections repeat.
 
 // Rotation film: for every entry in log order, latches rotationY[i] = v when
 // logAngle[i] == crystalAngle, and emits the point at (abscissa, edited ? edited ordinate :

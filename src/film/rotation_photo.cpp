@@ -103,6 +103,10 @@ void drawRotationPhoto() {
     redraw.ewaldDiameter = scene.ewaldDiameter;
     redraw.filmRadius = rotationFilmRadius;
     redraw.edited = scene.lambdaEdited != 0 ? 1 : 0;
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    redraw.viewportWidth = viewport[2];
+    redraw.viewportHeight = viewport[3];
     buildRotationPoints(reflectionLog, redraw, rotationPoints);
     drawFilmPoints(rotationPoints);
 

@@ -40,6 +40,10 @@ void drawWeissenbergPhoto() {
     redraw.crystalAngle = scene.crystalAngle;
     redraw.ewaldDiameter = scene.ewaldDiameter;
     redraw.layer = scene.currentLayer;
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    redraw.viewportWidth = viewport[2];
+    redraw.viewportHeight = viewport[3];
     buildWeissenbergPoints(reflectionLog, redraw, weissenbergPoints);
     drawFilmPoints(weissenbergPoints);
 

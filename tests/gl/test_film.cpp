@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -470,6 +471,110 @@ TEST_F(FilmWindows, AnOlderRotationWindowNeitherFollowsNorLendsItsTraces) {
     p = screenPicture(newer);
     expectFilmColour(p, x, secondY, kGreen, "newer window after the close, trace");
     expectFilmColour(p, x, thirdY, kGreen, "newer window after the close");
+}
+
+namespace {
+
+// The films drawn entry by entry, one point per glBegin/glEnd with its own translation, in
+// log order: the picture that the films' one-pass drawing must reproduce pixel for pixel.
+// Reads the ordinates the film's own redraw has just latched.
+bool referenceWeissenberg = false;
+void drawPointByPoint() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    drawFilmCross();
+    const ReflectionLog& log = reflectionLog;
+    for (int i = 0; i < log.logCount; ++i) {
+        const int h = log.logH[i], k = log.logK[i], l = log.logL[i];
+        if (referenceWeissenberg && l != scene.currentLayer) continue;
+        const double uy = h * scene.aStarRot.y + k * scene.bStarRot.y + l * scene.cStarRot.y;
+        const double uz = h * scene.aStarRot.z + k * scene.bStarRot.z + l * scene.cStarRot.z;
+        double x = 0, y = 0;
+        if (referenceWeissenberg) {
+            x = weissenbergAbscissa(log.logAngle[i]);
+            y = log.weissenbergY[i];
+        } else {
+            x = rotationAbscissa(uz, rotationFilmRadius);
+            y = scene.lambdaEdited ? editedOrdinate(uy, rotationFilmRadius) : log.rotationY[i];
+        }
+        if (!std::isfinite(static_cast<float>(x)) || !std::isfinite(static_cast<float>(y))) continue;
+        glLoadIdentity();
+        glTranslated(x, y, 0);
+        FilmColour c{};
+        if (!referenceWeissenberg) c = rotationColour(h, k);
+        if (!referenceWeissenberg || weissenbergColour(h, k, &c)) glColor3f(c.r, c.g, c.b);
+        glPointSize(3);
+        glBegin(GL_POINTS);
+        glVertex3d(0, 0, 0);
+        glEnd();
+    }
+    glFlush();
+    glutSwapBuffers();
+}
+
+int differingPixels(const Picture& a, const Picture& b) {
+    if (a.width != b.width || a.height != b.height) return -1;
+    int n = 0;
+    for (size_t i = 0; i < a.rgb.size(); i += 3)
+        n += (a.rgb[i] != b.rgb[i] || a.rgb[i + 1] != b.rgb[i + 1] || a.rgb[i + 2] != b.rgb[i + 2]) ? 1 : 0;
+    return n;
+}
+
+// A crowded log: few reflections logged many times, ordinates on and beside pixel edges,
+// on the cross and at the film's border, colours overlapping one another.
+void fillCrowdedLog() {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> index(-3, 3);
+    std::uniform_int_distribution<int> edge(-260, 260);
+    std::uniform_int_distribution<int> pick(0, 5);
+    const double nudges[] = {0.0, 1e-7, -1e-7, 1.0 / 512, -1.0 / 512, 0.5};
+    reflectionLog.logCount = 0;
+    for (int i = 0; i < 30000; ++i) {
+        const int slot = reflectionLog.logCount;
+        const int choice = pick(random);
+        // held ordinate: a pixel edge (j / 260 of the half height), nudged a little or half a pixel
+        reflectionLog.rotationY[slot] = (edge(random) + nudges[pick(random)]) / 260.0;
+        reflectionLog.weissenbergY[slot] = (edge(random) + nudges[pick(random)]) / 260.0;
+        const double angle = choice == 0 ? scene.crystalAngle : (edge(random) + nudges[choice]) / 260.0 * kPi;
+        appendReflection(reflectionLog, index(random), index(random), index(random) % 3, angle);
+    }
+}
+
+}  // namespace
+
+TEST_F(FilmWindows, OnePassPictureEqualsPointByPointDrawing) {
+    scene.aStarRot = {0.17, 0.05, 0.0};  // a* and b* in the equator plane: layer 0 on the cross
+    scene.bStarRot = {-0.04, 0.19, 0.0};
+    scene.cStarRot = {0.01, 0.02, 0.21};
+    scene.crystalAngle = 0.3;
+    scene.currentLayer = 1;
+    fillCrowdedLog();
+    openRotationWindow();
+    openWeissenbergWindow();
+    placeFilmWindows();
+
+    struct Case {
+        int* window;
+        int weissenberg;
+        int edited;
+    } cases[] = {{&scene.rotationWindow, 0, 0}, {&scene.rotationWindow, 0, 1}, {&scene.weissenbergWindow, 1, 0}};
+    for (const Case& c : cases) {
+        const int window = *c.window;
+        scene.lambdaEdited = c.edited;
+        scene.rotationOpen = 0;  // the next redraw clears in the edited mode too
+        glutSetWindow(window);
+        glutDisplayFunc(c.weissenberg ? drawWeissenbergPhoto : drawRotationPhoto);
+        redrawFilm(window);
+        const Picture film = screenPicture(window);
+        referenceWeissenberg = c.weissenberg != 0;
+        glutSetWindow(window);
+        glutDisplayFunc(drawPointByPoint);
+        redrawFilm(window);
+        const Picture reference = screenPicture(window);
+        glutSetWindow(window);
+        glutDisplayFunc(c.weissenberg ? drawWeissenbergPhoto : drawRotationPhoto);
+        EXPECT_LT(whitePixels(reference), 520 * 520 - 2000) << "the log covers much of the film";
+        EXPECT_EQ(differingPixels(film, reference), 0) << "weissenberg " << c.weissenberg << " edited " << c.edited;
+    }
 }
 
 TEST_F(FilmWindows, ClosingAFilmWindowLeavesTheProgramRunning) {

@@ -184,6 +184,48 @@ TEST(FilmCoords, WeissenbergDrawsTheLayerAndInheritsColourForHkZero) {
     EXPECT_EQ(p.xy[7], static_cast<float>(log.weissenbergY[5]));
 }
 
+// Merging: on a 10 x 10 viewport a film coordinate x lies at pixel (x + 1) * 5. A point is
+// left out only when a later point lies in the same pixel beyond doubt, or at exactly the
+// same coordinate; the rest keep their order and colours.
+TEST(FilmCoords, PointsHiddenByALaterPointAreLeftOut) {
+    static ReflectionLog log;
+    log.logCount = 0;
+    struct Entry {
+        int h, k;
+        double x, y;
+        bool drawn;
+    } entries[] = {
+        {1, 0, -0.5, 0.1, false},   // pixel (2.5, 5.5): hidden by the next
+        {0, -1, -0.52, 0.12, true}, // pixel (2.4, 5.6), another colour: paints over it
+        {2, 2, 0.0, 0.1, false},    // x on a pixel edge: only an equal x can hide it
+        {2, 2, 0.0, 0.12, true},    // equal x, same pixel in y
+        {2, 2, 0.001, 0.11, true},  // x within 1/64 pixel of the edge: kept
+        {1, 0, 0.3, 0.999, true},   // y within 1/64 pixel of the top border: kept
+        {1, 0, 0.3, 0.995, true},
+    };
+    int i = 0;
+    for (const Entry& e : entries) {
+        log.weissenbergY[i++] = e.y;
+        appendReflection(log, e.h, e.k, 0, -e.x * kPi);
+    }
+    FilmRedraw r = simpleRedraw(100.0);  // no entry latches
+    FilmPoints p;
+    EXPECT_EQ(buildWeissenbergPoints(log, r, p), 7);
+    r.viewportWidth = 10;
+    r.viewportHeight = 10;
+    ASSERT_EQ(buildWeissenbergPoints(log, r, p), 5);
+    int drawn = 0;
+    for (const Entry& e : entries) {
+        if (!e.drawn) continue;
+        EXPECT_EQ(p.xy[2 * drawn], static_cast<float>(-(-e.x * kPi) / kPi)) << drawn;
+        EXPECT_EQ(p.xy[2 * drawn + 1], static_cast<float>(e.y)) << drawn;
+        FilmColour c;
+        weissenbergColour(e.h, e.k, &c);
+        expectColour(p, drawn, c);
+        ++drawn;
+    }
+}
+
 // The per-redraw memo must give exactly what entry-by-entry evaluation gives, however many
 // distinct reflections share its slots.
 TEST(FilmCoords, WholeLogEqualsEntryByEntryEvaluation) {
