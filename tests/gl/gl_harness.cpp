@@ -5,7 +5,9 @@
 // After gtest: Xlib defines macros (None, Bool) that gtest's own names would collide with.
 #include <GL/glx.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -53,18 +55,50 @@ Rgb Picture::pixel(int x, int y) const {
     return {rgb[i], rgb[i + 1], rgb[i + 2]};
 }
 
+// Reads what the X server shows in the window (XGetImage): on this Mesa under Xvfb a read
+// of GL_FRONT answers black, and the back buffer is not what the user sees. Only the part
+// of the window on the screen can be read (without a window manager a window may sit at
+// -1, -1); the rest stays black.
 Picture readPicture(int window) {
     const int previous = glutGetWindow();
     glutSetWindow(window);
     glFinish();
+    Display* dpy = glXGetCurrentDisplay();
+    const Window xwin = glXGetCurrentDrawable();
+    XSync(dpy, False);
     Picture p;
     p.width = glutGet(GLUT_WINDOW_WIDTH);
     p.height = glutGet(GLUT_WINDOW_HEIGHT);
     p.rgb.assign(static_cast<size_t>(p.width) * static_cast<size_t>(p.height) * 3, 0);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_FRONT);
-    glReadPixels(0, 0, p.width, p.height, GL_RGB, GL_UNSIGNED_BYTE, p.rgb.data());
-    glReadBuffer(GL_BACK);
+    XWindowAttributes attributes;
+    XGetWindowAttributes(dpy, xwin, &attributes);
+    int rootX = 0, rootY = 0;
+    Window child;
+    XTranslateCoordinates(dpy, xwin, attributes.root, 0, 0, &rootX, &rootY, &child);
+    const int screenW = WidthOfScreen(attributes.screen), screenH = HeightOfScreen(attributes.screen);
+    const int x0 = std::max(0, -rootX), y0 = std::max(0, -rootY);
+    const int x1 = std::min(p.width, screenW - rootX), y1 = std::min(p.height, screenH - rootY);
+    XImage* image = (attributes.map_state == IsViewable && x1 > x0 && y1 > y0)
+                        ? XGetImage(dpy, xwin, x0, y0, static_cast<unsigned>(x1 - x0), static_cast<unsigned>(y1 - y0),
+                                    AllPlanes, ZPixmap)
+                        : nullptr;
+    if (image != nullptr) {
+        auto channel = [](unsigned long pixel, unsigned long mask) {
+            int shift = 0;
+            while (mask != 0 && (mask & 1) == 0) mask >>= 1, ++shift;
+            return static_cast<unsigned char>(((pixel >> shift) & mask) * 255 / (mask ? mask : 1));
+        };
+        for (int y = y0; y < y1; ++y) {
+            for (int x = x0; x < x1; ++x) {
+                const unsigned long pixel = XGetPixel(image, x - x0, y - y0);
+                const size_t i = (static_cast<size_t>(p.height - 1 - y) * static_cast<size_t>(p.width) + static_cast<size_t>(x)) * 3;
+                p.rgb[i] = channel(pixel, image->red_mask);
+                p.rgb[i + 1] = channel(pixel, image->green_mask);
+                p.rgb[i + 2] = channel(pixel, image->blue_mask);
+            }
+        }
+        XDestroyImage(image);
+    }
     if (previous != 0) glutSetWindow(previous);
     return p;
 }

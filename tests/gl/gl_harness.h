@@ -22,7 +22,7 @@ int mainRedrawCount();
 std::array<double, 16> readMatrix(GLenum which);
 GLint currentMatrixMode();
 
-// The window's front buffer as RGB rows; pixel(x, y) with x from the left, y from the top.
+// The window's picture as the X server shows it, as RGB rows; pixel(x, y) with x from the left, y from the top.
 struct Picture {
     int width = 0, height = 0;
     std::vector<unsigned char> rgb;  // bottom row first, as GL returns it
