@@ -114,6 +114,130 @@ TEST_F(View, RepeatedBuildsLeaveExactlyOneBlockOfTenLists) {
     EXPECT_EQ(lists.back(), base + 9);
 }
 
+namespace {
+
+struct FedPoint {
+    double x, y, z;
+    GLfloat rgba[4];
+};
+
+// Replays one list in feedback mode under the box -s..s (identity modelview, lighting off,
+// as the redraw calls it) and gives back its points in scene coordinates, with colours.
+std::vector<FedPoint> feedbackPoints(GLuint list, double s, std::vector<FedPoint>* lineEnds = nullptr) {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(-s, s, -s, s, -s, s);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glViewport(0, 0, 520, 520);
+    glDisable(GL_LIGHTING);
+    std::vector<GLfloat> buffer(8u << 20);
+    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    glCallList(list);
+    const GLint used = glRenderMode(GL_RENDER);
+    glEnable(GL_LIGHTING);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    EXPECT_GE(used, 0) << "feedback buffer overflow";
+    auto vertex = [&](GLint i) {
+        FedPoint p{(buffer[i] / 260.0 - 1) * s, (buffer[i + 1] / 260.0 - 1) * s, (buffer[i + 2] * 2 - 1) * -s, {}};
+        for (int c = 0; c < 4; ++c) p.rgba[c] = buffer[i + 3 + c];
+        return p;
+    };
+    std::vector<FedPoint> points;
+    for (GLint i = 0; i < used;) {
+        const GLfloat token = buffer[i++];
+        if (token == GL_POINT_TOKEN) {
+            points.push_back(vertex(i));
+            i += 7;
+        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
+            if (lineEnds) {
+                lineEnds->push_back(vertex(i));
+                lineEnds->push_back(vertex(i + 7));
+            }
+            i += 14;
+        } else {
+            ADD_FAILURE() << "unexpected feedback token " << token;
+            break;
+        }
+    }
+    return points;
+}
+
+}  // namespace
+
+// The lattice-point list holds every allowed point of the scanned layers within the
+// limiting sphere, those at exactly its radius included, in the colours of their planes.
+// Spacing 0.25 and diameter 1.25 make all lengths exact: a point is in when its
+// h^2 + k^2 + l^2 <= 25 (5^2), counted here with integers.
+TEST_F(View, LatticePointListHoldsTheLimitingSphereInPlaneColours) {
+    struct Case {
+        const char* name;
+        int layer, allLayers, group;
+        bool onLimit;  // some allowed point has h^2 + k^2 + l^2 = 25 (none with l = 2 or in 146)
+    };
+    const Case cases[] = {{"all layers", 0, 1, 1, true}, {"layer 2 only", 2, 0, 1, false}, {"group 146", 0, 1, 146, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        scene.currentLayer = c.layer;
+        scene.allLayers = c.allLayers;
+        scene.spaceGroup = c.group;
+        useCrystal(0.25, 1.25);
+        size_t expected = 0;
+        for (int h = -5; h <= 5; ++h) {
+            for (int k = -5; k <= 5; ++k) {
+                for (int l = -5; l <= 5; ++l) {
+                    const bool inLayer = c.allLayers || l == c.layer;
+                    const bool allowed = c.group != 146 || (-h + k + l) % 3 == 0;
+                    expected += inLayer && allowed && h * h + k * k + l * l <= 25;
+                }
+            }
+        }
+        const std::vector<FedPoint> points = feedbackPoints(static_cast<GLuint>(scene.listBase), 2.0);
+        EXPECT_EQ(points.size(), expected);
+        bool origin = false, onLimit = false;
+        for (const FedPoint& p : points) {
+            const int h = static_cast<int>(std::lround(p.x / 0.25)), k = static_cast<int>(std::lround(p.y / 0.25));
+            const int l = static_cast<int>(std::lround(p.z / 0.25));
+            ASSERT_LE(h * h + k * k + l * l, 25);
+            ASSERT_TRUE(c.allLayers || l == c.layer) << l;
+            ASSERT_TRUE(c.group != 146 || (-h + k + l) % 3 == 0) << h << " " << k << " " << l;
+            origin |= h == 0 && k == 0 && l == 0;
+            onLimit |= h * h + k * k + l * l == 25;
+            // Plane colours, h tested before k: (1, -1, l) is green.
+            const GLfloat want[5][4] = {{0, 1, 0, 1}, {1, 0, 1, 1}, {1, 1, 0, 1}, {0, 0, 1, 1}, {1, 0, 0, 0.2f}};
+            const int row = h == 1 ? 0 : h == -1 ? 1 : k == 1 ? 2 : k == -1 ? 3 : 4;
+            for (int ch = 0; ch < 4; ++ch) ASSERT_NEAR(p.rgba[ch], want[row][ch], 1e-6) << h << " " << k << " " << l;
+        }
+        EXPECT_EQ(origin, c.allLayers == 1) << "the origin is a faint red point when layer 0 is scanned";
+        EXPECT_EQ(onLimit, c.onLimit) << "points at exactly the limiting radius stay in";
+    }
+}
+
+// The axes run from the origin to 20 a*, 20 b*, 20 c* in red, green, blue.
+TEST_F(View, AxesRunToTwentyTimesTheBasis) {
+    useCrystal(0.25, 1.25);
+    std::vector<FedPoint> ends;
+    feedbackPoints(static_cast<GLuint>(scene.listBase) + 1, 6.0, &ends);
+    ASSERT_EQ(ends.size(), 6u);
+    for (int axis = 0; axis < 3; ++axis) {
+        const FedPoint &from = ends[2 * axis], &to = ends[2 * axis + 1];
+        const double tip[3] = {axis == 0 ? 5.0 : 0.0, axis == 1 ? 5.0 : 0.0, axis == 2 ? 5.0 : 0.0};
+        EXPECT_NEAR(from.x, 0, 1e-4);
+        EXPECT_NEAR(from.y, 0, 1e-4);
+        EXPECT_NEAR(from.z, 0, 1e-4);
+        EXPECT_NEAR(to.x, tip[0], 1e-4);
+        EXPECT_NEAR(to.y, tip[1], 1e-4);
+        EXPECT_NEAR(to.z, tip[2], 1e-4);
+        for (int ch = 0; ch < 3; ++ch) EXPECT_EQ(to.rgba[ch], ch == axis ? 1.0f : 0.0f);
+    }
+}
+
 TEST_F(View, WireSphereBuildWritesNothingToStderr) {
     testing::internal::CaptureStderr();
     buildDisplayLists();
