@@ -21,19 +21,6 @@ namespace {
 
 // ---- the films drawn point by point ---------------------------------------------------
 
-void drawCross() {
-    glPushMatrix();
-    glColor3d(0, 0, 0);
-    glLoadIdentity();
-    glBegin(GL_LINES);
-    glVertex2d(-1, 0);
-    glVertex2d(1, 0);
-    glVertex2d(0, 1);
-    glVertex2d(0, -1);
-    glEnd();
-    glPopMatrix();
-}
-
 // One entry as one point of its own: a matrix load and a translation, its colour, its
 // point size, one glBegin/glEnd.
 void drawOnePoint(double x, double y) {
@@ -49,7 +36,7 @@ void drawOnePoint(double x, double y) {
 // its ordinate latched when it was logged at the present angle.
 void drawRotationPointByPoint() {
     if (scene.lambdaEdited == 0 || scene.rotationOpen == 0) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    drawCross();
+    drawFilmCross();
     ReflectionLog& log = reflectionLog;
     for (int i = 0; i < log.logCount; ++i) {
         const int h = log.logH[i], k = log.logK[i], l = log.logL[i];
@@ -73,7 +60,7 @@ void drawRotationPointByPoint() {
 // keeps the colour of the point before it.
 void drawWeissenbergPointByPoint() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    drawCross();
+    drawFilmCross();
     ReflectionLog& log = reflectionLog;
     for (int i = 0; i < log.logCount; ++i) {
         const int h = log.logH[i], k = log.logK[i], l = log.logL[i];
