@@ -5,9 +5,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
-
 #include <cstddef>
+#include <cstdio>
 
 #if defined(__SANITIZE_ADDRESS__)
 // From the sanitizer runtime (its header does not come with this compiler).
