@@ -508,3 +508,22 @@ TEST_F(RandomInteraction, CloseRequestCrossingACommandThatDestroysTheFilm) {
         EXPECT_FALSE(alive(film));
     }
 }
+
+// A page key held down for minutes (key repeat sends some 25 a second): the camera stays
+// finite, and the opposite page key still zooms back.
+TEST_F(RandomInteraction, PageKeysHeldDownKeepTheCameraFiniteAndReversible) {
+    struct Held {
+        int key, back;
+    };
+    for (const Held& h : {Held{GLUT_KEY_PAGE_UP, GLUT_KEY_PAGE_DOWN}, Held{GLUT_KEY_PAGE_DOWN, GLUT_KEY_PAGE_UP}}) {
+        SCOPED_TRACE(h.key == GLUT_KEY_PAGE_UP ? "PAGE UP" : "PAGE DOWN");
+        resetScene();
+        glutSetWindow(scene.mainWindow);
+        for (int i = 0; i < 4000; ++i) onSpecialKey(h.key, 0, 0);
+        ASSERT_EQ(brokenPromise(), "");
+        const double held = readMatrix(GL_PROJECTION_MATRIX)[0];
+        EXPECT_GT(std::fabs(held), 0.0) << "the picture shrank to nothing";
+        onSpecialKey(h.back, 0, 0);
+        EXPECT_NE(readMatrix(GL_PROJECTION_MATRIX)[0], held) << "the opposite key no longer zooms";
+    }
+}
