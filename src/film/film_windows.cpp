@@ -4,6 +4,9 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "app/scene_state.h"
 #include "film/film_coords.h"
 
@@ -26,11 +29,36 @@ namespace {
 void makeMainWindowCurrent() {
     if (scene.mainWindow != 0) glutSetWindow(scene.mainWindow);
 }
+
+// Film windows handed over for destruction and not yet destroyed.
+std::vector<int> windowsToDestroy;
+
+bool forgetWindowToDestroy(int window) {
+    const auto it = std::find(windowsToDestroy.begin(), windowsToDestroy.end(), window);
+    if (it == windowsToDestroy.end()) return false;
+    windowsToDestroy.erase(it);
+    return true;
+}
+
+void destroyHandedOverWindow(int window) {
+    // A window the window manager closed in the meantime is gone already.
+    if (forgetWindowToDestroy(window)) glutDestroyWindow(window);
+}
+
+// The toolkit destroys a window at the end of its current turn, after the turn's input. A
+// window manager's close request for the same window in that input destroys it at once,
+// and the end of the turn would then destroy it a second time (freed memory). A timer of
+// 0 ms runs after the input and before the end of the turn, so the window is destroyed
+// there, or not at all if the window manager closed it first.
+void destroyFilmWindow(int window) {
+    windowsToDestroy.push_back(window);
+    glutTimerFunc(0, destroyHandedOverWindow, window);
+}
 }  // namespace
 
 void destroyRotationWindow() {
     const int window = scene.rotationWindow;
-    if (window != 0) glutDestroyWindow(window);  // runs onRotationWindowClose as well
+    if (window != 0) destroyFilmWindow(window);  // runs onRotationWindowClose as well
     forgetRotationPicture(window);
     scene.rotationWindow = 0;
     scene.rotationOpen = 0;
@@ -38,7 +66,7 @@ void destroyRotationWindow() {
 }
 
 void destroyWeissenbergWindow() {
-    if (scene.weissenbergWindow != 0) glutDestroyWindow(scene.weissenbergWindow);
+    if (scene.weissenbergWindow != 0) destroyFilmWindow(scene.weissenbergWindow);
     scene.weissenbergWindow = 0;
     scene.weissenbergOpen = 0;
     makeMainWindowCurrent();
@@ -49,6 +77,7 @@ void destroyWeissenbergWindow() {
 // closes without touching the newer window's id and flag.
 void onRotationWindowClose() {
     const int window = glutGetWindow();
+    forgetWindowToDestroy(window);
     forgetRotationPicture(window);
     if (window != 0 && window == scene.rotationWindow) {
         scene.rotationWindow = 0;
@@ -58,6 +87,7 @@ void onRotationWindowClose() {
 
 void onWeissenbergWindowClose() {
     const int window = glutGetWindow();
+    forgetWindowToDestroy(window);
     if (window != 0 && window == scene.weissenbergWindow) {
         scene.weissenbergWindow = 0;
         scene.weissenbergOpen = 0;

@@ -12,7 +12,8 @@ void drawRotationPhoto();
 void drawWeissenbergPhoto();
 void onFilmMouse(int button, int state, int x, int y);
 
-// Destroy the film window if it exists, forget its id and clear its open flag.
+// Destroy the film window if it exists (the toolkit removes it in its next turn, unless the
+// window manager closed it first), forget its id and clear its open flag.
 void destroyRotationWindow();
 void destroyWeissenbergWindow();
 
