@@ -2,6 +2,7 @@
 // entries hand their value to the keyboard and then to the special keys.
 #include <GL/freeglut.h>
 
+#include <cfloat>
 #include <cmath>
 
 #include "app/scene_state.h"
@@ -39,9 +40,10 @@ bool toggleLatticePoints(Turns&) {
 bool resetView(Turns&) {
     const double e = 1.05 * scene.ewaldDiameter;  // half-extent of the start box
     if (shiftOnlyHeld()) {
-        // With a wavelength stepped to exactly 0, or an infinite diameter, the box has no
-        // finite size; the camera then stays as it is rather than turn non-finite.
-        if (!std::isfinite(e) || e == 0.0) return true;
+        // With a wavelength stepped to exactly 0, or a diameter that is not finite, or near
+        // the largest or smallest double, the box has no size the GL can hold in single
+        // precision; the camera then stays as it is rather than turn non-finite.
+        if (!(std::fabs(e) >= FLT_MIN && std::fabs(e) <= FLT_MAX)) return true;
         glMatrixMode(GL_PROJECTION);
     }
     glLoadIdentity();
@@ -136,9 +138,17 @@ bool arrowDown(Turns& t) {
     return true;
 }
 
+// The GL holds the camera in single precision. A zoom step that would take the box out of
+// its range (some 1800 steps of a page key held down) is left out: the camera stays finite,
+// and the opposite page key brings it back.
 void zoomCamera(double factor) {
     glMatrixMode(GL_PROJECTION);
-    glScaled(factor, factor, factor);
+    double m[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, m);
+    double largest = 0.0;  // of the three columns the scale multiplies
+    for (int i = 0; i < 12; ++i) largest = std::fmax(largest, std::fabs(m[i]));
+    const double zoomed = largest * factor;
+    if (zoomed >= FLT_MIN && zoomed <= FLT_MAX) glScaled(factor, factor, factor);
     glMatrixMode(GL_MODELVIEW);
 }
 

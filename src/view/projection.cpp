@@ -3,6 +3,7 @@
 // viewport and rebuilds the box with the window's aspect ratio. Both end in GL_MODELVIEW.
 #include <GL/freeglut.h>
 
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 
@@ -17,11 +18,19 @@ struct Box {
 };
 Box lastBox = {1.0, 1.0};
 
-// Multiplies the current matrix by the box -x..x, -y..y, -y..y. A box with a non-finite or
-// zero extent (window height 0, width 0, a wavelength of 0) cannot be loaded; the last
-// valid box is kept instead, so the picture comes back as it was once the size is sound.
+// The GL keeps its matrices in single precision: a half-extent that is not finite or zero
+// there (or too small for its reciprocal to be finite) gives a box of infinities or NaN.
+bool loadableExtent(double v) {
+    const double a = std::fabs(v);
+    return a >= FLT_MIN && a <= FLT_MAX;
+}
+
+// Multiplies the current matrix by the box -x..x, -y..y, -y..y. A box without a loadable
+// extent (window height 0, width 0, a wavelength of 0 or near the largest or smallest
+// double) cannot be loaded; the last valid box is kept instead, so the picture comes back
+// as it was once the size is sound.
 void multiplyBox(double x, double y) {
-    if (std::isfinite(x) && std::isfinite(y) && x != 0.0 && y != 0.0) lastBox = {x, y};
+    if (loadableExtent(x) && loadableExtent(y)) lastBox = {x, y};
     glOrtho(-lastBox.x, lastBox.x, -lastBox.y, lastBox.y, -lastBox.y, lastBox.y);
 }
 
