@@ -38,6 +38,7 @@ struct Box {
     bool buttonPressed = false;   // left button went down on OK and is still held
     bool done = false;            // closed by the user
     bool closedByWindowManager = false;  // the toolkit destroyed the window itself
+    bool destroyRequested = false;       // the box's window is gone, or goes at the end of this turn
 };
 Box box;
 
@@ -160,6 +161,14 @@ void onMessageBoxClose() {
     box.closedByWindowManager = true;
 }
 
+// Destroys the box unless the window manager closed it in the same turn of the toolkit. It
+// runs from a timer, after the turn's input: a close request in that input destroys the
+// window at once, and destroying it here as well would destroy it twice.
+void destroyUnlessClosed(int) {
+    if (!box.closedByWindowManager) glutDestroyWindow(box.window);
+    box.destroyRequested = true;
+}
+
 }  // namespace
 
 void showMessageBox(const char* text, const char* caption, int style) {
@@ -207,8 +216,10 @@ void showMessageBox(const char* text, const char* caption, int style) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 
-    if (!box.closedByWindowManager) glutDestroyWindow(box.window);
-    glutMainLoopEvent();  // the toolkit removes a destroyed window in its next turn
+    // The toolkit runs the timer after the turn's input and removes a destroyed window at the
+    // end of that same turn.
+    glutTimerFunc(0, destroyUnlessClosed, 0);
+    while (!box.destroyRequested) glutMainLoopEvent();
     box.window = 0;
 
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, previousCloseAction);
