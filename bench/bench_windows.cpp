@@ -12,7 +12,7 @@
 #include "film/film_coords.h"
 #include "film/film_windows.h"
 #include "input/input.h"
-#include "view/ewald_scan.h"
+#include "view/view.h"
 
 namespace {
 
@@ -91,31 +91,13 @@ int fillLogBySpin() {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     clearReflectionLog(reflectionLog);
-    ScanResult scan;
     int steps = 0;
     while (reflectionLog.logCount < kLogCapacity && steps < kMaxSpinSteps) {
         onIdleSpin();  // the turn; its redraw request is served later, by the toolkit
         ++steps;
         // The scan and the log of the main redraw, without its drawing.
-        ScanInput in;
-        glGetDoublev(GL_MODELVIEW_MATRIX, in.modelview);
-        in.aStar = scene.aStar;
-        in.bStar = scene.bStar;
-        in.cStar = scene.cStar;
-        in.ewaldDiameter = scene.ewaldDiameter;
-        in.currentLayer = scene.currentLayer;
-        in.allLayers = scene.allLayers;
-        in.spaceGroup = scene.spaceGroup;
-        scanEwaldSphere(in, scan);
-        scene.crystalAngle = scan.crystalAngle;
-        scene.aStarRot = scan.aStarRot;
-        scene.bStarRot = scan.bStarRot;
-        scene.cStarRot = scan.cStarRot;
         const int first = reflectionLog.logCount;
-        for (const LatticeHit& hit : scan.hits) {
-            if (hit.h != 0 || hit.k != 0 || hit.l != 0)
-                appendReflection(reflectionLog, hit.h, hit.k, hit.l, scene.crystalAngle);
-        }
+        scanAndLogReflections();
         latchOrdinates(first);
     }
     savedLog = reflectionLog;

@@ -27,7 +27,7 @@ const SolidSphereMesh& ballMesh() {
 }
 
 // Ray and ball of every hit of lastScan, in the crystal frame, in the lighting state the
-// redraw began with; every hit but the origin is appended to the log.
+// redraw began with.
 void drawReflectionMarks() {
     const SolidSphereMesh& ball = ballMesh();
     const GLsizei ballVertices = static_cast<GLsizei>(ball.vertices.size() / 3);
@@ -43,9 +43,6 @@ void drawReflectionMarks() {
     glNormalPointer(GL_FLOAT, 0, ball.normals.data());
     for (const LatticeHit& hit : lastScan.hits) {
         glPushMatrix();
-        if (hit.h != 0 || hit.k != 0 || hit.l != 0) {
-            appendReflection(reflectionLog, hit.h, hit.k, hit.l, scene.crystalAngle);
-        }
         glColor3d(1.0, 0.0, 0.0);
         glBegin(GL_LINES);
         glVertex3d(hit.p.x, hit.p.y, hit.p.z);
@@ -76,7 +73,7 @@ void drawStaticScene() {
 
 }  // namespace
 
-void drawReciprocalLattice() {
+void scanAndLogReflections() {
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
     ScanInput in;
     in.aStar = scene.aStar;
@@ -92,6 +89,16 @@ void drawReciprocalLattice() {
     scene.aStarRot = lastScan.aStarRot;
     scene.bStarRot = lastScan.bStarRot;
     scene.cStarRot = lastScan.cStarRot;
+    // Every point on the sphere is logged, in scan order, but the origin, which lies on the
+    // sphere at every orientation.
+    for (const LatticeHit& hit : lastScan.hits) {
+        if (hit.h != 0 || hit.k != 0 || hit.l != 0)
+            appendReflection(reflectionLog, hit.h, hit.k, hit.l, scene.crystalAngle);
+    }
+}
+
+void drawReciprocalLattice() {
+    scanAndLogReflections();
 
     glEnable(GL_DEPTH_TEST);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);

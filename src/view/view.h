@@ -6,6 +6,11 @@
 
 void buildDisplayLists();
 void drawReciprocalLattice();
+
+// The part of the main redraw that needs no drawing: reads the modelview matrix, finds the
+// points on the Ewald sphere (lastScan), sets crystalAngle and the rotated basis, and logs
+// every point found but the origin.
+void scanAndLogReflections();
 void initView();
 void onReshape(int width, int height);
 
