@@ -110,13 +110,14 @@ struct RandomEvents {
     void menu() {
         unsigned long menuWindow = 0;
         // A film that the last key opened may come up over the main window only now and
-        // take the press: it is put aside, and the menu tried once more.
-        for (int attempt = 0; attempt < 2 && menuWindow == 0; ++attempt) {
+        // take the press: it is put aside, and the menu tried again. On a loaded machine
+        // the menu can take seconds to come up.
+        for (int attempt = 0; attempt < 3 && menuWindow == 0; ++attempt) {
             placeFilms();
             xdotool("mousemove --sync --window " + std::to_string(mainWindow) + " " +
                     std::to_string(between(10, main.width - 10)) + " " +
                     std::to_string(between(10, main.height - 10)) + " mousedown 3");
-            menuWindow = waitForWindow("freeglut menu", 3);
+            menuWindow = waitForWindow("freeglut menu", 6);
             if (menuWindow == 0) mouseUp(3);
         }
         if (menuWindow == 0) {
