@@ -94,6 +94,20 @@ void onWeissenbergWindowClose() {
     }
 }
 
+FilmRedraw filmRedrawFromScene() {
+    FilmRedraw redraw;
+    redraw.aStarRot = scene.aStarRot;
+    redraw.bStarRot = scene.bStarRot;
+    redraw.cStarRot = scene.cStarRot;
+    redraw.crystalAngle = scene.crystalAngle;
+    redraw.ewaldDiameter = scene.ewaldDiameter;
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    redraw.viewportWidth = viewport[2];
+    redraw.viewportHeight = viewport[3];
+    return redraw;
+}
+
 void drawFilmCross() {
     glPushMatrix();
     glColor3d(0, 0, 0);

@@ -3,6 +3,7 @@
 #pragma once
 
 struct FilmPoints;
+struct FilmRedraw;
 
 // Create the window, register its callbacks and return; callers do nothing after the call.
 void openRotationWindow();
@@ -34,4 +35,6 @@ void forgetRotationPicture(int window);
 
 // Drawing shared by both films, in the current window: the black cross, then the points.
 void drawFilmCross();
+// Values of the latest main redraw and the current window's viewport, as a film redraw uses them.
+FilmRedraw filmRedrawFromScene();
 void drawFilmPoints(const FilmPoints& points);

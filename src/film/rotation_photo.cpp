@@ -95,18 +95,9 @@ void drawRotationPhoto() {
         rotationFilmRadiusSet = true;
     }
 
-    FilmRedraw redraw;
-    redraw.aStarRot = scene.aStarRot;
-    redraw.bStarRot = scene.bStarRot;
-    redraw.cStarRot = scene.cStarRot;
-    redraw.crystalAngle = scene.crystalAngle;
-    redraw.ewaldDiameter = scene.ewaldDiameter;
+    FilmRedraw redraw = filmRedrawFromScene();
     redraw.filmRadius = rotationFilmRadius;
     redraw.edited = scene.lambdaEdited != 0 ? 1 : 0;
-    GLint viewport[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    redraw.viewportWidth = viewport[2];
-    redraw.viewportHeight = viewport[3];
     buildRotationPoints(reflectionLog, redraw, rotationPoints);
     drawFilmPoints(rotationPoints);
 

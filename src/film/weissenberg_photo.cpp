@@ -33,17 +33,8 @@ void drawWeissenbergPhoto() {
     if (window != 0 && window == scene.weissenbergWindow) scene.weissenbergOpen = 1;
     drawFilmCross();
 
-    FilmRedraw redraw;
-    redraw.aStarRot = scene.aStarRot;
-    redraw.bStarRot = scene.bStarRot;
-    redraw.cStarRot = scene.cStarRot;
-    redraw.crystalAngle = scene.crystalAngle;
-    redraw.ewaldDiameter = scene.ewaldDiameter;
+    FilmRedraw redraw = filmRedrawFromScene();
     redraw.layer = scene.currentLayer;
-    GLint viewport[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    redraw.viewportWidth = viewport[2];
-    redraw.viewportHeight = viewport[3];
     buildWeissenbergPoints(reflectionLog, redraw, weissenbergPoints);
     drawFilmPoints(weissenbergPoints);
 

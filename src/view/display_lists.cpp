@@ -85,15 +85,7 @@ void recordEwaldSphere(GLuint list) {
     if (std::isfinite(radius)) {  // a non-finite radius leaves the list without a sphere
         const std::vector<float> vertices = wireSphereLines(radius, kSphereSlices, kSphereStacks);
         const std::vector<float> normals = wireSphereLines(1.0, kSphereSlices, kSphereStacks);
-        glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-        glDisableClientState(GL_COLOR_ARRAY);
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-        glDisableClientState(GL_INDEX_ARRAY);
-        glDisableClientState(GL_EDGE_FLAG_ARRAY);
-        glEnableClientState(GL_VERTEX_ARRAY);
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glVertexPointer(3, GL_FLOAT, 0, vertices.data());
-        glNormalPointer(GL_FLOAT, 0, normals.data());
+        pushVertexNormalArrays(vertices.data(), normals.data());
         glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(vertices.size() / 3));  // copied into the list
         glPopClientAttrib();
     }
@@ -102,6 +94,18 @@ void recordEwaldSphere(GLuint list) {
 }
 
 }  // namespace
+
+void pushVertexNormalArrays(const float* vertices, const float* normals) {
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_INDEX_ARRAY);
+    glDisableClientState(GL_EDGE_FLAG_ARRAY);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, vertices);
+    glNormalPointer(GL_FLOAT, 0, normals);
+}
 
 // When the driver has no block of ten names left, glGenLists answers 0: listBase stays 0,
 // nothing is recorded, and the redraw calls no list until a later build succeeds.

@@ -32,15 +32,7 @@ void drawReflectionMarks() {
     const SolidSphereMesh& ball = ballMesh();
     const GLsizei ballVertices = static_cast<GLsizei>(ball.vertices.size() / 3);
     const Vec3& centre = lastScan.sphereCentreCrystal;
-    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisableClientState(GL_INDEX_ARRAY);
-    glDisableClientState(GL_EDGE_FLAG_ARRAY);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, ball.vertices.data());
-    glNormalPointer(GL_FLOAT, 0, ball.normals.data());
+    pushVertexNormalArrays(ball.vertices.data(), ball.normals.data());
     for (const LatticeHit& hit : lastScan.hits) {
         glPushMatrix();
         glColor3d(1.0, 0.0, 0.0);

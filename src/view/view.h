@@ -5,6 +5,10 @@
 #include "view/ewald_scan.h"
 
 void buildDisplayLists();
+
+// Saves the client array state and points the vertex and normal arrays (x, y, z floats
+// each) at the given data, every other array off; glPopClientAttrib ends it.
+void pushVertexNormalArrays(const float* vertices, const float* normals);
 void drawReciprocalLattice();
 
 // The part of the main redraw that needs no drawing: reads the modelview matrix, finds the
