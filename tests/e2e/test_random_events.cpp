@@ -51,7 +51,9 @@ struct RandomEvents {
     std::map<unsigned long, Area> placed;     // film windows put beside the main window
     std::vector<std::string> done;            // what was sent, for the failure message
 
-    int between(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); }
+    // A window that went away while it was being measured has the size 0: its range is empty,
+    // and the distribution must not be asked for it.
+    int between(int lo, int hi) { return hi < lo ? lo : std::uniform_int_distribution<int>(lo, hi)(random); }
     bool chance(double p) { return std::bernoulli_distribution(p)(random); }
     std::string point(unsigned long window, const Area& a) {
         return "mousemove --window " + std::to_string(window) + " " + std::to_string(between(0, a.width - 1)) + " " +
