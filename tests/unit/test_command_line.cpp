@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
+#include "session/command_line.h"
 
 namespace {
 CommandLine read(std::vector<std::string> args) {

@@ -5,7 +5,7 @@
 
 #include <climits>
 
-#include "app/reflection_conditions.h"
+#include "model/reflection_conditions.h"
 
 TEST(ReflectionConditions, HandPickedReflections) {
     struct Case {
