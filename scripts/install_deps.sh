@@ -4,7 +4,8 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libx11-dev
           libgtest-dev libgmock-dev libbenchmark-dev gemmi-dev
-          xvfb xauth xdotool imagemagick x11-utils libgl1-mesa-dri)
+          xvfb xauth xdotool imagemagick x11-utils libgl1-mesa-dri
+          libegl-dev libegl-mesa0 libstb-dev)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
