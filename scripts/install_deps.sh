@@ -3,7 +3,7 @@
 # Uses sudo when not run as root.
 set -euo pipefail
 packages=(build-essential cmake pkg-config freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libx11-dev
-          libgtest-dev libgmock-dev libbenchmark-dev gemmi-dev
+          libgtest-dev libgmock-dev libbenchmark-dev gemmi-dev tao-pegtl-dev libstb-dev
           xvfb xauth xdotool imagemagick x11-utils libgl1-mesa-dri)
 missing=()
 for p in "${packages[@]}"; do
