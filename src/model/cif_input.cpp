@@ -125,7 +125,7 @@ std::string readSpaceGroup(cif::Block& block, const std::string& where, CifCryst
     if (tried.empty())
         return where + " fehlt die Raumgruppe (_space_group_name_H-M_alt, _symmetry_space_group_name_H-M, "
                        "_space_group_IT_number, _space_group_name_Hall oder die Symmetrieoperationen).";
-    return where + " bezeichnet keine bekannte Raumgruppe: " + joined(tried) + ".";
+    return where + " ist keine bekannte Raumgruppe angegeben: " + joined(tried) + ".";
 }
 
 // Copies the atom sites; returns an error sentence, empty when every site has a position.
@@ -147,6 +147,17 @@ std::string readAtoms(const cif::Block& block, const std::string& where, CifCrys
     return "";
 }
 
+// The parser's "path:line:column: what" as "Zeile line, Spalte column: what".
+std::string parserPlace(const std::string& what, const std::string& path) {
+    if (what.compare(0, path.size() + 1, path + ":") != 0) return what;
+    const std::string rest = what.substr(path.size() + 1);
+    const size_t colon1 = rest.find(':');
+    const size_t colon2 = colon1 == std::string::npos ? colon1 : rest.find(':', colon1 + 1);
+    if (colon2 == std::string::npos) return rest;
+    return "Zeile " + rest.substr(0, colon1) + ", Spalte " + rest.substr(colon1 + 1, colon2 - colon1 - 1) + ":" +
+           rest.substr(colon2 + 1);
+}
+
 bool hasCell(const cif::Block& block) { return block.find_value("_cell_length_a") != nullptr; }
 
 }  // namespace
@@ -162,7 +173,7 @@ CifReading readCifFile(const std::string& path, const std::string& blockName) {
     try {
         doc = cif::read_file(path);
     } catch (const std::exception& e) {
-        return {std::nullopt, "Die Datei " + quoted(path) + " ist keine lesbare CIF-Datei: " + e.what()};
+        return {std::nullopt, "Die Datei " + quoted(path) + " ist keine lesbare CIF-Datei (" + parserPlace(e.what(), path) + ")."};
     }
     if (doc.blocks.empty())
         return {std::nullopt, "Die " + file + " enthält keinen Datenblock (data_...)."};
