@@ -40,6 +40,8 @@ const Crystal* crystalWith(Vec3 a, Vec3 b, Vec3 c, int group) {
     crystal.reciprocal.bStar = b;
     crystal.reciprocal.cStar = c;
     crystal.spaceGroup = group;
+    crystal.group = spaceGroupFromNumber(group);
+    crystal.absences = std::make_shared<const Absences>(crystal.group);
     crystals.push_back(crystal);
     return &crystals.back();
 }
