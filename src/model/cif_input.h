@@ -37,5 +37,6 @@ struct CifReading {
 // that names a setting: the symmetry operations (_space_group_symop_operation_xyz or
 // _symmetry_equiv_pos_as_xyz), the Hall symbol, the Hermann-Mauguin symbol
 // (_space_group_name_H-M_alt or _symmetry_space_group_name_H-M), the number
-// (_space_group_IT_number or _symmetry_Int_Tables_number, read as spaceGroupFromNumber reads it).
+// (_space_group_IT_number or _symmetry_Int_Tables_number, read as spaceGroupFromNumber reads it,
+// but on rhombohedral axes for an R group whose cell has alpha = beta = gamma).
 CifReading readCifFile(const std::string& path, const std::string& blockName = "");

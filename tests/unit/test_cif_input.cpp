@@ -116,6 +116,30 @@ TEST(CifInput, SpaceGroupItems) {
     }
 }
 
+// The R groups: hexagonal axes unless the cell's angles say rhombohedral.
+TEST(CifInput, RhombohedralAxes) {
+    struct Case {
+        const char* name;
+        double alpha, gamma;  // degrees; beta = alpha
+        const char* items;
+        const char* hm;
+    };
+    const Case cases[] = {
+        {"r_number_hex", 90, 120, "_space_group_IT_number 146\n", "R 3:H"},
+        {"r_number_rho", 80, 80, "_space_group_IT_number 146\n", "R 3:R"},
+        {"r_symbol_hex", 90, 120, "_symmetry_space_group_name_H-M 'R -3 c'\n", "R -3 c:H"},
+        {"r_symbol_rho", 55, 55, "_symmetry_space_group_name_H-M 'R -3 c'\n", "R -3 c:R"},
+    };
+    for (const Case& c : cases) {
+        const std::string a = std::to_string(c.alpha), g = std::to_string(c.gamma);
+        const std::string text = "data_r\n_cell_length_a 5\n_cell_length_b 5\n_cell_length_c 5\n_cell_angle_alpha " + a +
+                                 "\n_cell_angle_beta " + a + "\n_cell_angle_gamma " + g + "\n" + c.items;
+        const CifReading read = readCifFile(writeCif(std::string(c.name) + ".cif", text));
+        ASSERT_TRUE(read.crystal.has_value()) << c.name << ": " << read.error;
+        EXPECT_EQ(read.crystal->spaceGroup.hm, c.hm) << c.name;
+    }
+}
+
 TEST(CifInput, DataBlockChoice) {
     const std::string cell = std::string(kCubicCell) + "_space_group_IT_number 225\n";
     const std::string other = std::string(kCubicCell) + "_space_group_IT_number 221\n";

@@ -127,13 +127,14 @@ TEST(SpaceGroup, Symbols) {
         EXPECT_FALSE(spaceGroupFromSymbol(unknown).has_value()) << unknown;
 }
 
-// Every setting in gemmi's table is found by its own symbol and its absences are gemmi's.
+// Every setting in gemmi's table is found by its own symbol and its absences are gemmi's
+// (a smaller cube than for the numbers: about 530 settings).
 TEST(SpaceGroup, EverySettingFoundBySymbolAndAgreesWithGemmi) {
     for (const gemmi::SpaceGroup& sg : gemmi::spacegroup_tables::main) {
         const std::optional<SpaceGroupChoice> choice = spaceGroupFromSymbol(sg.xhm());
         ASSERT_TRUE(choice.has_value()) << sg.xhm();
         EXPECT_EQ(choice->hall, sg.hall) << sg.xhm();
-        EXPECT_EQ(mismatchesWithGemmi(Absences(*choice), sg.operations(), 10, sg.xhm()), 0);
+        EXPECT_EQ(mismatchesWithGemmi(Absences(*choice), sg.operations(), 6, sg.xhm()), 0);
     }
 }
 
