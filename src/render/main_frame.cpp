@@ -86,10 +86,11 @@ Geometry latticePointGeometry(const Session& s) {
     Geometry g;
     g.primitive = Primitive::points;
     const BuiltScene& b = s.built;
-    const int lMin = b.currentLayer - kScanHalfWidth * b.allLayers;
-    const int lMax = b.currentLayer + kScanHalfWidth * b.allLayers;
-    for (int h = -kScanHalfWidth; h <= kScanHalfWidth; ++h) {
-        for (int k = -kScanHalfWidth; k <= kScanHalfWidth; ++k) {
+    const IndexRange range = indexRange(s.crystal, std::fabs(b.ewaldDiameter));
+    const int lMin = b.allLayers ? -range.l : b.currentLayer;
+    const int lMax = b.allLayers ? range.l : b.currentLayer;
+    for (int h = -range.h; h <= range.h; ++h) {
+        for (int k = -range.k; k <= range.k; ++k) {
             for (int l = lMin; l <= lMax; ++l) {
                 const Vec3 p = s.crystal.latticePoint(h, k, l);
                 const double size = length(p);

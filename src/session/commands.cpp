@@ -110,9 +110,11 @@ Effects stepWavelength(Session& s, int direction) {
         e.openRotation = true;
         return e;
     }
+    const bool wasCut = !rangeCutLine(s).empty();
     s.ewaldDiameter += direction * kDiameterStep;
     Effects e = redraw();
     e.console.push_back(formatted("Labda %f", 2.0 / s.ewaldDiameter));  // lambda = 2 / ewaldDiameter
+    if (!wasCut && !rangeCutLine(s).empty()) e.console.push_back(rangeCutLine(s));
     return e;
 }
 
@@ -138,6 +140,17 @@ void resetView(Session& s, bool shift) {
 }
 
 }  // namespace
+
+std::string rangeCutLine(const Session& s) {
+    const IndexRange range = indexRange(s.crystal, std::fabs(s.ewaldDiameter) + 2 * kOnSphereTolerance);
+    if (!range.cut) return "";
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "Die Zelle ist fuer diese Wellenlaenge sehr gross: gezeigt und abgesucht werden nur die "
+                  "Indizes |h| <= %d, |k| <= %d, |l| <= %d (hoechstens etwa %.0f Gitterpunkte).",
+                  range.h, range.k, range.l, kMaxSpherePoints);
+    return line;
+}
 
 Session newSession(const Crystal& crystal, double lambda) {
     Session s;
