@@ -118,6 +118,22 @@ Effects stepWavelength(Session& s, int direction) {
     return e;
 }
 
+// The intensity look needs the atoms: without them the key only says so.
+Effects toggleIntensityLook(Session& s) {
+    const Intensities* intensities = s.crystal.intensities.get();
+    if (!intensities || !intensities->hasAtoms()) {
+        Effects e;
+        e.console.push_back("Keine Atomlagen bekannt: die Intensitaeten brauchen eine CIF-Datei mit Atomen "
+                            "(weissenberg --cif DATEI lambda).");
+        return e;
+    }
+    s.intensityLook = toggled(s.intensityLook);
+    Effects e = redraw();
+    e.console.push_back(s.intensityLook ? "Intensitaeten: Punktgroesse nach |F|^2, ausgeloeschte Reflexe ausgelassen"
+                                        : "Intensitaeten aus");
+    return e;
+}
+
 // A zoom step that would take the box out of the range the GL holds (some 1800 steps of a
 // page key held down) is left out: the camera stays finite, and the opposite key brings it back.
 void zoomCamera(Session& s, double factor) {
@@ -180,6 +196,7 @@ Effects keyCommand(Session& s, unsigned char key, bool shift) {
         case 'l': return stepWavelength(s, -1);
         case 'z': case 'Z': clearReflectionLog(s.log); break;
         case 'x': s.showAxes = toggled(s.showAxes); break;
+        case 'i': case 'I': return toggleIntensityLook(s);
         default: break;  // "X", "Q", "6" to "9", control characters: only a redraw
     }
     return redraw();
