@@ -38,6 +38,13 @@ void pumpEvents(int milliseconds) {
 
 int mainRedrawCount() { return redraws; }
 
+void useCountingMainDisplay() {
+    const int previous = glutGetWindow();
+    glutSetWindow(app.mainWindow);
+    glutDisplayFunc(countingDisplay);
+    if (previous != 0) glutSetWindow(previous);
+}
+
 GLint currentMatrixMode() {
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
@@ -152,7 +159,7 @@ int main(int argc, char** argv) {
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
     app.session = startSession();
     openMainWindow();
-    glutDisplayFunc(countingDisplay);
+    useCountingMainDisplay();
     pumpEvents(200);
     const int status = RUN_ALL_TESTS();
     // The toolkit destroys its windows at exit and runs their close callbacks; the main

@@ -20,6 +20,8 @@ void pumpEvents(int milliseconds = 30);
 
 // Main-window redraws run so far (the harness wraps the display callback to count them).
 int mainRedrawCount();
+// Gives the main window its counting display callback back (after a test replaced it).
+void useCountingMainDisplay();
 
 GLint currentMatrixMode();
 
