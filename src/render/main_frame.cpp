@@ -82,9 +82,8 @@ std::uint64_t newGeometryId() {
     return next++;
 }
 
-Geometry latticePointGeometry(const Session& s) {
-    Geometry g;
-    g.primitive = Primitive::points;
+std::vector<IndexedPoint> shownLatticePoints(const Session& s) {
+    std::vector<IndexedPoint> out;
     const BuiltScene& b = s.built;
     const int lMin = b.currentLayer - kScanHalfWidth * b.allLayers;
     const int lMax = b.currentLayer + kScanHalfWidth * b.allLayers;
@@ -95,11 +94,39 @@ Geometry latticePointGeometry(const Session& s) {
                 const double size = length(p);
                 if (!std::isfinite(size) || size > b.ewaldDiameter) continue;
                 if (s.crystal.isAbsent(h, k, l)) continue;
-                putVertex(g.positions, p);
-                putColour(g.colours, indexColour(kLatticePointColours, h, k));
-                ++g.count;
+                out.push_back({h, k, l, p});
             }
         }
+    }
+    return out;
+}
+
+std::string latin1FromUtf8(const std::string& utf8) {
+    std::string out;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size()) {
+            // Two-byte sequences of U+0080..U+00FF.
+            const auto next = static_cast<unsigned char>(utf8[++i]);
+            out += static_cast<char>(((c & 0x03u) << 6) | (next & 0x3Fu));
+        } else {
+            // Any other sequence: one '?' for its lead byte, its continuation bytes skipped.
+            out += '?';
+            while (i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xC0u) == 0x80u) ++i;
+        }
+    }
+    return out;
+}
+
+Geometry latticePointGeometry(const Session& s) {
+    Geometry g;
+    g.primitive = Primitive::points;
+    for (const IndexedPoint& point : shownLatticePoints(s)) {
+        putVertex(g.positions, point.p);
+        putColour(g.colours, indexColour(kLatticePointColours, point.h, point.k));
+        ++g.count;
     }
     return g;
 }

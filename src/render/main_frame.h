@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "render/frame.h"
 #include "session/session.h"
@@ -24,6 +25,16 @@ void updateMainSceneGeometry(const Session& s, MainSceneGeometry& geometry);
 // The whole picture of the main window, for a viewport of width x height pixels. The scene
 // geometry must be up to date (updateMainSceneGeometry).
 Frame mainFrame(const Session& s, const MainSceneGeometry& geometry, int width, int height);
+
+// One lattice point with its indices, crystal frame.
+struct IndexedPoint {
+    int h = 0, k = 0, l = 0;
+    Vec3 p;  // h a* + k b* + l c*
+};
+
+// Every allowed lattice point inside the limiting sphere (|p| <= built ewaldDiameter) of the
+// built layers, in scan order: the points the main window shows.
+std::vector<IndexedPoint> shownLatticePoints(const Session& s);
 
 // Every allowed lattice point inside the limiting sphere (|p| <= built ewaldDiameter) of the
 // built layers, in its index colour (x, y, z and r, g, b, a per point).

@@ -37,6 +37,7 @@ struct Session {
     int allLayers = 1;           // F5: 1 scans layers currentLayer-20..+20; 0 only currentLayer
     int spinning = 0;            // F12 on, F11 off: the crystal turns at every idle moment
     int currentLayer = 0;        // layer l of the Weissenberg film and of the one-layer scan
+    int showLegend = 0;          // b: both films show the colour code and their scales
     BuiltScene built;            // what the lattice points and sphere show
 
     // ---- films ---------------------------------------------------------------------------
