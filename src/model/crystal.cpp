@@ -5,7 +5,6 @@
 
 #include <cmath>
 
-#include "model/reflection_conditions.h"
 
 ReciprocalCell reciprocalCell(double a, double b, double c, double alpha, double beta, double gamma) {
     const double cosA = std::cos(radians(alpha)), sinA = std::sin(radians(alpha));
@@ -36,9 +35,8 @@ ReciprocalCell reciprocalCell(double a, double b, double c, double alpha, double
     return r;
 }
 
-bool Crystal::isAbsent(int h, int k, int l) const { return ::isAbsent(h, k, l, spaceGroup) != 0; }
-
-Crystal makeCrystal(double a, double b, double c, double alpha, double beta, double gamma, int spaceGroup) {
+Crystal makeCrystal(double a, double b, double c, double alpha, double beta, double gamma,
+                    const SpaceGroupChoice& group) {
     Crystal crystal;
     crystal.a = a;
     crystal.b = b;
@@ -47,6 +45,12 @@ Crystal makeCrystal(double a, double b, double c, double alpha, double beta, dou
     crystal.beta = beta;
     crystal.gamma = gamma;
     crystal.reciprocal = reciprocalCell(a, b, c, alpha, beta, gamma);
-    crystal.spaceGroup = spaceGroup;
+    crystal.spaceGroup = group.number;
+    crystal.group = group;
+    crystal.absences = std::make_shared<const Absences>(group);
     return crystal;
+}
+
+Crystal makeCrystal(double a, double b, double c, double alpha, double beta, double gamma, int spaceGroup) {
+    return makeCrystal(a, b, c, alpha, beta, gamma, spaceGroupFromNumber(spaceGroup));
 }

@@ -2,6 +2,10 @@
 // frame (a* along x, b* in the x-y plane) and the space group whose absences it obeys.
 #pragma once
 
+#include <memory>
+
+#include "model/space_group.h"
+#include "model/structure_factors.h"
 #include "model/vec3.h"
 
 struct ReciprocalCell {
@@ -23,15 +27,21 @@ struct Crystal {
     double a = 0.0, b = 0.0, c = 0.0;           // direct cell edges, the user's length unit
     double alpha = 0.0, beta = 0.0, gamma = 0.0; // direct cell angles, degrees
     ReciprocalCell reciprocal;                   // derived from the six values above
-    int spaceGroup = 1;                          // number whose reflection conditions apply; 0 = none
+    int spaceGroup = 1;                          // the group's number as the console shows it
+    SpaceGroupChoice group;                      // the setting whose absences apply
+    std::shared_ptr<const Absences> absences;    // built once from `group`; none: nothing is absent
+    std::shared_ptr<const Intensities> intensities;  // |F|² from the atoms, when they are known
 
     // The reciprocal-lattice point h a* + k b* + l c*, crystal frame: see latticeCombination.
     Vec3 latticePoint(int h, int k, int l) const {
         return latticeCombination(h, k, l, reciprocal.aStar, reciprocal.bStar, reciprocal.cStar);
     }
     // True when reflection h k l is systematically absent in the crystal's space group.
-    bool isAbsent(int h, int k, int l) const;
+    bool isAbsent(int h, int k, int l) const { return absences && absences->isAbsent(h, k, l); }
 };
 
-// The crystal of the given cell (lengths in one unit, angles in degrees) and space group.
+// The crystal of the given cell (lengths in one unit, angles in degrees) and space-group setting.
+Crystal makeCrystal(double a, double b, double c, double alpha, double beta, double gamma,
+                    const SpaceGroupChoice& group);
+// The same with the setting a space-group number selects.
 Crystal makeCrystal(double a, double b, double c, double alpha, double beta, double gamma, int spaceGroup);

@@ -7,12 +7,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/app.h"
 #include "platform/message_box.h"
 #include "platform/windows.h"
 #include "session/command_line.h"
+#include "session/commands.h"
 
 namespace {
 
@@ -65,6 +68,43 @@ const MenuEntry kMenuEntries[] = {
 
 }  // namespace
 
+namespace {
+
+// A value or file the program cannot use: the box and the same line on the console, then
+// the end with status 1, before any main window exists.
+[[noreturn]] void failInput(const std::string& message, bool box) {
+    if (box) showMessageBox(message.c_str(), "Eingabefehler", kMbOk | kMbIconError);
+    std::printf("%s\n", message.c_str());
+    std::exit(1);
+}
+
+}  // namespace
+
+Session sessionFromRequest(const StartRequest& request) {
+    for (double v : request.echo) std::printf("%f ", v);
+    std::printf("\n Lambda: %f\n", request.lambda);
+    std::printf("SPGN %d\n", request.spaceGroup.number);
+    if (request.nameGroup) std::printf("Raumgruppe %s\n", request.spaceGroup.hm.c_str());
+
+    const double* cell = request.cell;
+    Crystal crystal = makeCrystal(cell[0], cell[1], cell[2], cell[3], cell[4], cell[5], request.spaceGroup);
+    if (request.cif) crystal.intensities = std::make_shared<const Intensities>(*request.cif);
+    const ReciprocalCell& r = crystal.reciprocal;
+    std::printf("%f %f %f   %f %f %f\n", r.aLen, r.bLen, r.cLen, r.alphaStar, r.betaStar, r.gammaStar);
+    if (request.cif)
+        std::printf("CIF-Datei %s, Datenblock %s\n", request.cifPath.c_str(), request.cif->blockName.c_str());
+    Session session = newSession(crystal, request.lambda);
+    const std::string cut = rangeCutLine(session);
+    if (!cut.empty()) std::printf("%s\n", cut.c_str());
+    return session;
+}
+
+StartRequest readArguments(int argc, char** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    return readStartRequest(args);
+}
+
 void startProgram(int* argc, char** argv) {
     // Each console line reaches a pipe as soon as it is written.
     std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
@@ -75,21 +115,11 @@ void startProgram(int* argc, char** argv) {
     // Closing a window through the window manager is decided by its close callback.
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
 
-    if (*argc < 8) failUsage(argv[0]);
+    const StartRequest request = readArguments(*argc, argv);
+    if (request.kind == StartRequest::Kind::usage) failUsage(argv[0]);
+    if (request.kind == StartRequest::Kind::error) failInput(request.error, true);
 
-    const CommandLine line = readCommandLine(*argc, argv);
-    for (int i = 0; i < line.given; ++i) std::printf("%f ", line.values[i]);
-    const double lambda = line.values[6];
-    std::printf("\n Lambda: %f\n", lambda);
-
-    const int spaceGroup = line.given >= 8 ? spaceGroupFromValue(line.values[7]) : 1;
-    std::printf("SPGN %d\n", spaceGroup);
-
-    const Crystal crystal = makeCrystal(line.values[0], line.values[1], line.values[2], line.values[3],
-                                        line.values[4], line.values[5], spaceGroup);
-    const ReciprocalCell& r = crystal.reciprocal;
-    std::printf("%f %f %f   %f %f %f\n", r.aLen, r.bLen, r.cLen, r.alphaStar, r.betaStar, r.gammaStar);
-    app.session = newSession(crystal, lambda);
+    app.session = sessionFromRequest(request);
 
     showMessageBox(kHelpText, "Hinweis", kMbOk | kMbIconInformation);
 

@@ -190,11 +190,12 @@ bool updateHover(WindowView& view) {
     if (view.pointerInside) {
         const int w = windowWidth(), h = windowHeight();
         if (view.kind == WindowKind::main) {
-            label = mainPointLabel(view.picker.pick(app.session, w, h, view.pointerX, view.pointerY, kHoverReachPixels));
+            label = mainPointLabel(
+                view.picker.pick(app.session, view.scene, w, h, view.pointerX, view.pointerY, kHoverReachPixels));
         } else {
             const Film film = filmOf(view.kind);
             const int entry =
-                view.finder.nearestEntry(app.session, film, w, h, view.pointerX, view.pointerY, kHoverReachPixels);
+                view.finder.nearestEntry(view.points, w, h, view.pointerX, view.pointerY, kHoverReachPixels);
             label = filmSpotLabel(app.session, film, entry);
         }
     }
@@ -384,8 +385,9 @@ void drawRotationPhoto() {
     // that is not its own.
     const bool named = window != 0 && window == app.rotationWindow;
     const bool keepTraces = beginRotationFilmRedraw(app.session, named);
-    updateHover(view);
-    showNewFrame(view, rotationFilmFrame(app.session, windowWidth(), windowHeight(), keepTraces, named, view.points));
+    Frame frame = rotationFilmFrame(app.session, windowWidth(), windowHeight(), keepTraces, named, view.points);
+    updateHover(view);  // over the points just built
+    showNewFrame(view, std::move(frame));
 }
 
 void drawWeissenbergPhoto() {
@@ -395,8 +397,9 @@ void drawWeissenbergPhoto() {
     // Only the window that weissenbergWindow names sets the flag, so a redraw can never make
     // the main window follow an id of 0 or a window that is gone.
     beginWeissenbergFilmRedraw(app.session, window != 0 && window == app.weissenbergWindow);
-    updateHover(view);
-    showNewFrame(view, weissenbergFilmFrame(app.session, windowWidth(), windowHeight(), view.points));
+    Frame frame = weissenbergFilmFrame(app.session, windowWidth(), windowHeight(), view.points);
+    updateHover(view);  // over the points just built
+    showNewFrame(view, std::move(frame));
 }
 
 void onKeyboard(unsigned char key, int, int) { applyEffects(keyCommand(app.session, key, shiftOnlyHeld())); }

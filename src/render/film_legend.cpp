@@ -131,9 +131,10 @@ void addRotationLegend(const Session& s, Frame& frame, const PixelScale& px) {
     std::vector<double> xs;
     std::vector<std::string> texts;
     double lastX = -2;
-    // Layers in the scan's range, from left to right on the film (c*_z may be negative).
+    // Layers that meet the limiting sphere, from left to right on the film (c*_z may be negative).
     std::vector<std::pair<double, int>> lines;
-    for (int l = -kScanHalfWidth; l <= kScanHalfWidth; ++l) {
+    const int layers = indexRange(s.crystal, std::fabs(s.ewaldDiameter)).l;
+    for (int l = -layers; l <= layers; ++l) {
         double x = 0;
         if (layerLineAbscissa(redraw, l, &x) && std::fabs(x) <= 1) lines.push_back({x, l});
     }

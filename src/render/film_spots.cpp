@@ -22,48 +22,26 @@ bool weissenbergSpotPosition(const ReflectionLog& log, int i, const FilmRedraw& 
     return std::isfinite(*x) && std::isfinite(*y);
 }
 
-void filmSpots(Film film, const ReflectionLog& log, const FilmRedraw& redraw, std::vector<FilmSpot>& out) {
-    out.clear();
-    const auto position = film == Film::rotation ? rotationSpotPosition : weissenbergSpotPosition;
-    for (int i = 0; i < log.count(); ++i) {
-        FilmSpot spot;
-        spot.entry = i;
-        if (position(log, i, redraw, &spot.x, &spot.y)) out.push_back(spot);
-    }
-}
-
 FilmRedraw filmRedrawForReading(const Session& s) {
     FilmRedraw r = filmRedrawFromSession(s, 0, 0);
     if (!s.rotationFilmRadiusSet) r.filmRadius = s.ewaldDiameter / 2;
     return r;
 }
 
-bool FilmSpotFinder::sameKey(const Key& a, const Key& b) {
-    const auto same = [](const Vec3& p, const Vec3& q) { return p.x == q.x && p.y == q.y && p.z == q.z; };
-    if (a.revision != b.revision || a.film != b.film || a.log != b.log) return false;
-    if (a.film == Film::weissenberg) return a.layer == b.layer;
-    return same(a.aStarRot, b.aStarRot) && same(a.bStarRot, b.bStarRot) && same(a.cStarRot, b.cStarRot) &&
-           a.filmRadius == b.filmRadius && a.edited == b.edited;
-}
-
-int FilmSpotFinder::nearestEntry(const Session& s, Film film, int width, int height, int px, int py,
+int FilmSpotFinder::nearestEntry(const FilmPoints& points, int width, int height, int px, int py,
                                  double reachPixels) {
     if (width <= 0 || height <= 0) return -1;
-    const FilmRedraw redraw = filmRedrawForReading(s);
-    Key key;
-    key.revision = s.log.revision;
-    key.film = film;
-    key.aStarRot = redraw.aStarRot;
-    key.bStarRot = redraw.bStarRot;
-    key.cStarRot = redraw.cStarRot;
-    key.filmRadius = redraw.filmRadius;
-    key.edited = redraw.edited;
-    key.layer = redraw.layer;
-    key.log = &s.log;
-    if (!sameKey(key, key_)) {
-        filmSpots(film, s.log, redraw, spots_);
+    if (points_ != &points || stamp_ != points.stamp) {
+        spots_.clear();
+        const int n = points.count();
+        for (int i = 0; i < n; ++i) {
+            const size_t j = static_cast<size_t>(i);
+            spots_.push_back({points.geometry->positions[2 * j], points.geometry->positions[2 * j + 1],
+                              points.entries[j]});
+        }
         index_.build(spots_);
-        key_ = key;
+        points_ = &points;
+        stamp_ = points.stamp;
         ++rebuilds_;
     }
     // The pixel's centre in film coordinates (y grows upwards on the film).

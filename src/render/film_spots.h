@@ -1,5 +1,5 @@
 // Reading the films: where each log entry lies on each film (exactly where the film draws
-// it), which entry lies under a point of a film window, and the words that name it.
+// it), which entry is drawn under a point of a film window, and the words that name it.
 #pragma once
 
 #include <cstdint>
@@ -18,38 +18,25 @@ enum class Film { rotation, weissenberg };
 bool rotationSpotPosition(const ReflectionLog& log, int i, const FilmRedraw& redraw, float* x, float* y);
 bool weissenbergSpotPosition(const ReflectionLog& log, int i, const FilmRedraw& redraw, float* x, float* y);
 
-// Every entry the film draws, in log order.
-void filmSpots(Film film, const ReflectionLog& log, const FilmRedraw& redraw, std::vector<FilmSpot>& out);
-
 // The film values a rotation film of the session draws with now; the radius it would latch
 // stands in while no rotation film has drawn yet.
 FilmRedraw filmRedrawForReading(const Session& s);
 
-// The nearest-spot lookup of one film window. Its grid is built again only when what the
-// spots' positions depend on has changed: the log (its revision) and, for the rotation film,
-// the step's turned basis, the film radius and the edited mode; for the Weissenberg film the
-// layer. Between such changes every query reads the grid as it is.
+// The nearest-spot lookup of one film window, over the points that window drew last (so a
+// frozen film is read as it shows, and a spot another one covers is not there to find). Its
+// grid is built again only when the window has built new points (a new stamp); between such
+// redraws every query reads the grid as it is.
 class FilmSpotFinder {
 public:
     // The log entry drawn nearest the window pixel (px, py) (from the top left, as the
     // toolkit reports the mouse) within reachPixels, in a width x height window; -1 if none.
-    int nearestEntry(const Session& s, Film film, int width, int height, int px, int py, double reachPixels);
+    int nearestEntry(const FilmPoints& points, int width, int height, int px, int py, double reachPixels);
 
     int rebuilds() const { return rebuilds_; }
 
 private:
-    struct Key {
-        std::uint64_t revision = ~std::uint64_t{0};
-        Film film = Film::rotation;
-        Vec3 aStarRot, bStarRot, cStarRot;
-        double filmRadius = 0.0;
-        int edited = 0;
-        int layer = 0;
-        const ReflectionLog* log = nullptr;
-    };
-    static bool sameKey(const Key& a, const Key& b);
-
-    Key key_;
+    const FilmPoints* points_ = nullptr;
+    std::uint32_t stamp_ = 0;
     std::vector<FilmSpot> spots_;
     SpotIndex index_;
     int rebuilds_ = 0;

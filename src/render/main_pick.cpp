@@ -13,13 +13,23 @@ struct Candidate {
 
 }  // namespace
 
-PickedPoint MainPicker::pick(const Session& s, int width, int height, int px, int py, double reachPixels) {
+PickedPoint MainPicker::pick(const Session& s, MainSceneGeometry& scene, int width, int height, int px, int py,
+                             double reachPixels) {
     PickedPoint best;
     if (width <= 0 || height <= 0) return best;
-    if (generation_ != s.built.generation || crystal_ != &s.crystal) {
+    // The scene's sizes while the intensity look is on (made by updateMainSceneGeometry).
+    SpotSizes* sizes = s.intensityLook && scene.spotSizes ? scene.spotSizes.get() : nullptr;
+    if (generation_ != s.built.generation || crystal_ != &s.crystal || intensityLook_ != s.intensityLook) {
         points_ = shownLatticePoints(s);
+        if (sizes) {
+            std::vector<IndexedPoint> drawn;
+            for (const IndexedPoint& p : points_)
+                if (sizes->pixels(p.h, p.k, p.l) > 0) drawn.push_back(p);
+            points_ = std::move(drawn);
+        }
         generation_ = s.built.generation;
         crystal_ = &s.crystal;
+        intensityLook_ = s.intensityLook;
     }
     // Crystal frame to normalised picture coordinates, as the picture's points are carried.
     const Mat4 m = multiply(s.camera, s.orientation);
@@ -40,7 +50,8 @@ PickedPoint MainPicker::pick(const Session& s, int width, int height, int px, in
         bestCandidate = c;
         best = {true, h, k, l, length(p)};
     };
-    for (const LatticeHit& hit : s.lastScan.hits) consider(hit.h, hit.k, hit.l, hit.p);
+    for (const LatticeHit& hit : s.lastScan.hits)
+        if (!sizes || sizes->pixels(hit.h, hit.k, hit.l) > 0) consider(hit.h, hit.k, hit.l, hit.p);
     if (s.showLatticePoints)
         for (const IndexedPoint& point : points_) consider(point.h, point.k, point.l, point.p);
     return best;

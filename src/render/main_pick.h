@@ -19,13 +19,16 @@ class MainPicker {
 public:
     // The point nearest the window pixel (px, py) (from the top left) within reachPixels, in
     // a width x height window: a reflection ball of the latest step, or a lattice point
-    // while they are shown. Points at the same distance: the one in front. The origin has no
+    // while they are shown; in the intensity look only those drawn (of a size above 0, from
+    // the scene's sizes). Points at the same distance: the one in front. The origin has no
     // spacing and is never picked.
-    PickedPoint pick(const Session& s, int width, int height, int px, int py, double reachPixels);
+    PickedPoint pick(const Session& s, MainSceneGeometry& scene, int width, int height, int px, int py,
+                     double reachPixels);
 
 private:
-    // The shown lattice points, made again when the scene is built anew.
+    // The shown lattice points, made again when the scene is built anew or the look changes.
     int generation_ = -1;
+    int intensityLook_ = -1;
     const Crystal* crystal_ = nullptr;
     std::vector<IndexedPoint> points_;
 };

@@ -1,7 +1,7 @@
 // Systematic absences of the supported space groups, as one table of conditions.
 // A row applies to the space-group numbers it lists; it holds when every index it names
 // is 0 and its test is true; a reflection is absent as soon as one applicable row holds.
-#include "model/reflection_conditions.h"
+#include "unit/legacy_conditions.h"
 
 namespace {
 
