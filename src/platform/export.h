@@ -8,13 +8,8 @@
 
 #include <string>
 
+#include "session/command_line.h"
 #include "session/session.h"
-
-struct ExportOptions {
-    std::string dir;            // where the files go; made (with its parents) when missing
-    double turnDegrees = 360;   // turn of the crystal, degrees, >= 0; in spin steps of 0.3 degrees
-    int layer = 0;              // the Weissenberg film's layer
-};
 
 // Picture size of every exported window, pixels: the size the desktop windows open with.
 constexpr int kExportPictureSize = 520;
@@ -25,7 +20,9 @@ constexpr const char* kExportRotationFile = "drehkristall.png";
 constexpr const char* kExportWeissenbergFile = "weissenberg.png";
 constexpr const char* kExportLogFile = "protokoll.csv";
 
-// Runs the export with the session as newSession made it from the command line. Console:
+// Runs the export with the session as newSession made it from the command line, into
+// options.dir (made, with its parents, when missing), turning options.turnDegrees (>= 0) in
+// spin steps of 0.3 degrees, the Weissenberg film of options.layer. Console:
 // what is done, the progress in percent every few seconds, one line per file written; an
 // error as a German line. Returns the exit status: 0 when every file was written, else 1.
 int runExport(Session session, const ExportOptions& options);
