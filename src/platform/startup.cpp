@@ -23,13 +23,16 @@ const char* const kHelpText =
     "Demonstrationsprogramm zur Weissenberg-Geometrie\n"
     "-w-a-s-d-Tasten (oder linke Maustaste): Kammerarotation\n"
     "Pfeiltasten: Kristallrotation\n"
+    "Maus ueber einem Punkt: seine Indizes\n"
+    "b: Legende und Skalen der Filme ein/aus\n"
+    "p: Bilder und Protokoll speichern\n"
     "Menue: rechte Maustaste";
 
 const char* const kDivider = "________________________________";
 
 struct MenuEntry {
     const char* caption;
-    int value;  // handed to onMenu: function-key code, 'x' (120), Escape (27) or 0 for a divider
+    int value;  // handed to onMenu: function-key code, a letter ('x', 'b', 'p'), Escape (27) or 0 for a divider
 };
 
 const MenuEntry kMenuEntries[] = {
@@ -47,6 +50,8 @@ const MenuEntry kMenuEntries[] = {
     {"Rotation an(F12)", 12},
     {kDivider, 0},
     {"Achsen ein/aus(x)", 120},
+    {"Legende und Skalen ein/aus(b)", 'b'},
+    {"Bilder und Protokoll speichern(p)", 'p'},
     {kDivider, 0},
     {"Beenden (q,ESC)", 27},
 };

@@ -54,8 +54,11 @@ void moveAside(unsigned long window, int x, int y) {
           std::to_string(y) + " 2>/dev/null");
 }
 
+// Rows of the pop-up menu, dividers included; the last is "Beenden (q,ESC)".
+constexpr int kMenuRows = 18;
+
 // Chooses entry `index` (0 = top) of the pop-up menu: right button pressed on the main
-// window, moved over the entry (sixteen equal rows inside a 2-pixel border), released.
+// window, moved over the entry (kMenuRows equal rows inside a 2-pixel border), released.
 bool chooseMenuEntry(unsigned long mainWindow, int index) {
     mouseMove(mainWindow, 100, 100);
     mouseDown(3);
@@ -65,7 +68,7 @@ bool chooseMenuEntry(unsigned long mainWindow, int index) {
         return false;
     }
     const Geometry g = windowGeometry(menu);
-    const double row = (g.height - 4) / 16.0;
+    const double row = (g.height - 4) / static_cast<double>(kMenuRows);
     mouseMove(menu, g.width / 2, static_cast<int>(2 + row * (index + 0.5)));
     sleepMs(100);
     mouseUp(3);
@@ -153,7 +156,7 @@ TEST_F(Commands, MenuEntriesActOnce) {
 }
 
 TEST_F(Commands, MenuQuitEndsWithStatusZero) {
-    ASSERT_TRUE(chooseMenuEntry(mainWindow, 15));
+    ASSERT_TRUE(chooseMenuEntry(mainWindow, kMenuRows - 1));
     ASSERT_TRUE(waitForExit(program));
     EXPECT_EQ(program.exitStatus, 0);
 }

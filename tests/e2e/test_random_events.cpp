@@ -34,8 +34,10 @@ const char* const kKeys[] = {"0", "1",  "2",  "3",  "4",  "5",  "6",    "9",    
                              "w", "L",  "l",  "z",  "x",  "Q",  "X",    "b",     "space", "Return", "F1",
                              "F2", "F3", "F4", "F5", "F6", "F7", "F8",  "F9",    "F10",  "F11",   "F12",
                              "Left", "Right", "Up", "Down", "Prior", "Next", "Home", "End", "Insert"};
-// Menu rows to choose (0 = top): every entry but the last, "Beenden (q,ESC)".
-constexpr int kMenuRows = 15;
+// Rows of the pop-up menu (dividers included), and the ones never chosen here: saving,
+// which would leave files in the working directory, and the last, "Beenden (q,ESC)".
+constexpr int kMenuRows = 18;
+constexpr int kSaveRow = 15;
 
 // The visible part of a window, in its own coordinates: a film placed low on the screen
 // reaches past its bottom edge.
@@ -128,8 +130,9 @@ struct RandomEvents {
         }
         const Geometry g = windowGeometry(menuWindow);
         if (chance(0.7)) {
-            const int row = between(0, kMenuRows - 1);
-            const double height = (g.height - 4) / 16.0;
+            int row = between(0, kMenuRows - 3);
+            if (row == kSaveRow) row = kMenuRows - 2;  // the divider above "Beenden" instead
+            const double height = (g.height - 4) / static_cast<double>(kMenuRows);
             xdotool("mousemove --sync --window " + std::to_string(menuWindow) + " " + std::to_string(g.width / 2) +
                     " " + std::to_string(static_cast<int>(2 + height * (row + 0.5))) + " sleep 0.05 mouseup 3");
             done.push_back("menu row " + std::to_string(row));
