@@ -26,6 +26,7 @@ const char* const kHelpText =
     "Maus ueber einem Punkt: seine Indizes\n"
     "b: Legende und Skalen der Filme ein/aus\n"
     "p: Bilder und Protokoll speichern\n"
+    "i: Intensitaeten (Atome aus einer CIF-Datei) ein/aus\n"
     "Menue: rechte Maustaste";
 
 const char* const kDivider = "________________________________";
