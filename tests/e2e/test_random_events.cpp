@@ -52,6 +52,7 @@ struct RandomEvents {
     std::vector<unsigned long> films;         // the film windows on the screen
     std::map<unsigned long, Area> placed;     // film windows put beside the main window
     std::vector<std::string> done;            // what was sent, for the failure message
+    int screenHeight = 1200;                  // pixels
 
     // A window that went away while it was being measured has the size 0: its range is empty,
     // and the distribution must not be asked for it.
@@ -75,7 +76,7 @@ struct RandomEvents {
             const int x = 560 + 40 * (slot % 2), y = 20 + 480 * (slot / 2);
             xdotool("windowmove --sync " + std::to_string(id) + " " + std::to_string(x) + " " + std::to_string(y));
             const Geometry g = windowGeometry(id);
-            placed[id] = {g.width, std::min(g.height, 1024 - y)};
+            placed[id] = {g.width, std::min(g.height, screenHeight - y)};
         }
     }
 
@@ -186,6 +187,8 @@ TEST(RandomEvents, HundredsOfRealEventsThenQEndsCleanly) {
     events.mainWindow = mainWindow;
     const Geometry g = windowGeometry(mainWindow);
     events.main = {g.width, g.height};
+    int screenWidth = 0;
+    std::istringstream(shell("xdotool getdisplaygeometry 2>/dev/null")) >> screenWidth >> events.screenHeight;
     constexpr int kEvents = 300;
     for (int i = 0; i < kEvents; ++i) {
         events.step();
