@@ -64,8 +64,8 @@ struct RandomEvents {
     }
     void xdotool(const std::string& commands) { shell("xdotool " + commands + " 2>/dev/null"); }
 
-    // Without a window manager a new film opens over the main window and would take its
-    // clicks: put it beside the main window, as a user would. Keys and menu entries open
+    // A film opens at its slot beside the main window, over any older rotation window left
+    // there: put each apart from the others, as a user would. Keys and menu entries open
     // and close the films, so the list is brought up to date after them.
     void placeFilms() {
         films = windowsTitled("^Drehkristallaufnahme$");

@@ -114,8 +114,9 @@ std::vector<int> liveFilmWindows() {
     return films;
 }
 
-// Without a window manager a new window opens over the main window, and the toolkit skips
-// the redraws of a window that is wholly covered: put each film beside the main window.
+// A film opens at its slot beside the main window, over any older rotation window left at the
+// same slot, and the toolkit skips the redraws of a window that is wholly covered: put each
+// film apart from the others, small, so that thousands of redraws fit in the time.
 void placeNewFilmWindows() {
     for (int window : liveFilmWindows()) {
         if (placedWindows.count(window) != 0) continue;
