@@ -5,11 +5,17 @@
 
 #include <cmath>
 
+namespace {
+// Cosine and sine of an angle in degrees, exactly 0 and 1 for a right angle, so that a cell
+// with right angles gets a basis with exact zeros (and symmetric points stay symmetric).
+double cosDegrees(double degrees) { return degrees == 90.0 ? 0.0 : std::cos(radians(degrees)); }
+double sinDegrees(double degrees) { return degrees == 90.0 ? 1.0 : std::sin(radians(degrees)); }
+}  // namespace
 
 ReciprocalCell reciprocalCell(double a, double b, double c, double alpha, double beta, double gamma) {
-    const double cosA = std::cos(radians(alpha)), sinA = std::sin(radians(alpha));
-    const double cosB = std::cos(radians(beta)), sinB = std::sin(radians(beta));
-    const double cosG = std::cos(radians(gamma)), sinG = std::sin(radians(gamma));
+    const double cosA = cosDegrees(alpha), sinA = sinDegrees(alpha);
+    const double cosB = cosDegrees(beta), sinB = sinDegrees(beta);
+    const double cosG = cosDegrees(gamma), sinG = sinDegrees(gamma);
 
     // Cell volume: V = abc * sqrt(1 - cos²α - cos²β - cos²γ + 2 cosα cosβ cosγ).
     const double volume = a * b * c * std::sqrt(1.0 - cosA * cosA - cosB * cosB - cosG * cosG + 2.0 * cosA * cosB * cosG);
@@ -19,13 +25,15 @@ ReciprocalCell reciprocalCell(double a, double b, double c, double alpha, double
     r.aLen = b * c * sinA / volume;
     r.bLen = a * c * sinB / volume;
     r.cLen = a * b * sinG / volume;
-    // Reciprocal angles: cos α* = (cosβ cosγ - cosα) / (sinβ sinγ), and cyclically.
-    r.alphaStar = std::acos((cosB * cosG - cosA) / (sinB * sinG));
-    r.betaStar = std::acos((cosG * cosA - cosB) / (sinG * sinA));
-    r.gammaStar = std::acos((cosA * cosB - cosG) / (sinA * sinB));
-
-    const double cosAs = std::cos(r.alphaStar);
-    const double cosBs = std::cos(r.betaStar), cosGs = std::cos(r.gammaStar), sinGs = std::sin(r.gammaStar);
+    // Reciprocal angles: cos α* = (cosβ cosγ - cosα) / (sinβ sinγ), and cyclically. The basis
+    // is built from these cosines themselves (not from the cosines of their arc cosines).
+    const double cosAs = (cosB * cosG - cosA) / (sinB * sinG);
+    const double cosBs = (cosG * cosA - cosB) / (sinG * sinA);
+    const double cosGs = (cosA * cosB - cosG) / (sinA * sinB);
+    r.alphaStar = std::acos(cosAs);
+    r.betaStar = std::acos(cosBs);
+    r.gammaStar = std::acos(cosGs);
+    const double sinGs = std::sqrt(1.0 - cosGs * cosGs);
     r.aStar = {r.aLen, 0.0, 0.0};
     r.bStar = {r.bLen * cosGs, r.bLen * sinGs, 0.0};
     r.cStar.x = r.cLen * cosBs;

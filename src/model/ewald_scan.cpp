@@ -6,6 +6,7 @@
 #include "model/ewald_scan.h"
 
 #include <cfloat>
+#include <algorithm>
 #include <cmath>
 
 
@@ -84,42 +85,40 @@ Vec3 cross(const Vec3& u, const Vec3& v) {
     return {u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
 }
 
-// The bound of one index: ceil(radius |direct axis|), 0 where it is not finite.
-double indexBound(double radius, const Vec3& u, const Vec3& v, double volumeStar) {
-    const double bound = std::ceil(radius * length(cross(u, v)) / std::fabs(volumeStar));
-    return std::isfinite(bound) ? bound : 0.0;
-}
-
 }  // namespace
 
 IndexRange indexRange(const Crystal& crystal, double radius) {
     const ReciprocalCell& r = crystal.reciprocal;
     // The direct axes are a = (b* x c*) / V*, b = (c* x a*) / V*, c = (a* x b*) / V*.
-    const double volumeStar = dot(r.aStar, cross(r.bStar, r.cStar));
-    double h = indexBound(radius, r.bStar, r.cStar, volumeStar);
-    double k = indexBound(radius, r.cStar, r.aStar, volumeStar);
-    double l = indexBound(radius, r.aStar, r.bStar, volumeStar);
-    IndexRange range;
+    const double volumeStar = std::fabs(dot(r.aStar, cross(r.bStar, r.cStar)));
+    const double axes[3] = {length(cross(r.bStar, r.cStar)) / volumeStar,
+                            length(cross(r.cStar, r.aStar)) / volumeStar,
+                            length(cross(r.aStar, r.bStar)) / volumeStar};
     // Lattice points in the sphere: its volume (4/3) pi radius^3 over the cell's V*.
-    const double points = 4.0 / 3.0 * kPi * radius * radius * radius / std::fabs(volumeStar);
-    // A sphere fills pi/6 of its box, so a box of 2.5 times the bound holds the bound's points.
-    const double maxBox = 2.5 * kMaxSpherePoints;
-    if (!(points <= kMaxSpherePoints) || (2 * h + 1) * (2 * k + 1) * (2 * l + 1) > maxBox) {
-        const double f = std::isfinite(points) && points > 0 ? std::cbrt(kMaxSpherePoints / points) : 0.0;
-        h = std::fmax(1.0, std::floor(h * f));
-        k = std::fmax(1.0, std::floor(k * f));
-        l = std::fmax(1.0, std::floor(l * f));
-        // A box of indices that holds far more points than the sphere would (a cell of extreme
-        // shape) is cut down along its longest side too.
-        while ((2 * h + 1) * (2 * k + 1) * (2 * l + 1) > maxBox) {
-            double& largest = h >= k && h >= l ? h : (k >= l ? k : l);
-            largest = std::floor(largest / 2);
-        }
-        range.cut = true;
+    const double points = 4.0 / 3.0 * kPi * radius * radius * radius / volumeStar;
+    const bool cut = !(points <= kMaxSpherePoints);
+    // A cut range is the box of the sphere that holds the bound's points, of radius
+    // cbrt(3 bound V* / (4 pi)): written so that no huge radius enters it.
+    const double boxRadius = cut ? std::cbrt(3.0 * kMaxSpherePoints * volumeStar / (4.0 * kPi)) : radius;
+    double bounds[3];
+    for (int i = 0; i < 3; ++i) {
+        const double b = cut ? std::floor(boxRadius * axes[i]) : std::ceil(boxRadius * axes[i]);
+        bounds[i] = std::isfinite(b) ? std::fmax(cut ? 1.0 : 0.0, b) : 1.0;
     }
-    range.h = static_cast<int>(h);
-    range.k = static_cast<int>(k);
-    range.l = static_cast<int>(l);
+    // A sphere fills pi/6 of its box, so a box of 2.5 times the bound holds the bound's points;
+    // the box of a cell of extreme shape, which would hold far more, is cut along its longest side.
+    const double maxBox = 2.5 * kMaxSpherePoints;
+    bool boxCut = false;
+    while ((2 * bounds[0] + 1) * (2 * bounds[1] + 1) * (2 * bounds[2] + 1) > maxBox) {
+        double& largest = *std::max_element(bounds, bounds + 3);
+        largest = std::floor(largest / 2);
+        boxCut = true;
+    }
+    IndexRange range;
+    range.h = static_cast<int>(bounds[0]);
+    range.k = static_cast<int>(bounds[1]);
+    range.l = static_cast<int>(bounds[2]);
+    range.cut = cut || boxCut;
     return range;
 }
 

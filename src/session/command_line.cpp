@@ -87,10 +87,20 @@ std::string cellProblem(const double cell[6], double lambda) {
     // The volume is real only when 1 - cos²α - cos²β - cos²γ + 2 cosα cosβ cosγ > 0.
     const double ca = std::cos(radians(cell[3])), cb = std::cos(radians(cell[4])), cg = std::cos(radians(cell[5]));
     const double v = 1.0 - ca * ca - cb * cb - cg * cg + 2.0 * ca * cb * cg;
-    if (!(v > 1e-12))
+    if (!(v > 1e-12)) {
         return "Die Winkel alpha = " + shown(cell[3]) + ", beta = " + shown(cell[4]) + ", gamma = " +
                shown(cell[5]) + " ergeben keine Zelle: jeder Winkel muss kleiner sein als die Summe der beiden "
                "anderen, und alle drei zusammen kleiner als 360 Grad.";
+    }
+    // The volume abc sqrt(v) and the reciprocal lengths must be finite and non-zero numbers.
+    const double volume = cell[0] * cell[1] * cell[2] * std::sqrt(v);
+    const double smallest = std::fmin(cell[0], std::fmin(cell[1], cell[2]));
+    const double largest = std::fmax(cell[0], std::fmax(cell[1], cell[2]));
+    if (!(std::isfinite(volume) && volume > 0 && std::isfinite(largest * largest / volume) &&
+          std::isfinite(volume / (smallest * smallest)) && volume / (smallest * smallest) > 0))
+        return "Die Zelle mit a = " + shown(cell[0]) + ", b = " + shown(cell[1]) + ", c = " + shown(cell[2]) +
+               " hat kein endliches Volumen; erlaubt sind Zellen, deren Volumen und reziproke Achsen endliche "
+               "Zahlen groesser als 0 sind.";
     return "";
 }
 

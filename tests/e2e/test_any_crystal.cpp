@@ -99,10 +99,13 @@ TEST(AnyCrystal, NaClMainViewHasNoPointAt100) {
         const unsigned long main = startToMainWindow(p, args);
         ASSERT_NE(main, 0u);
         pressKeys(main, "x F4");  // axes and sphere off: only lattice points and the reflections' marks
+        // Until the keys' redraw shows: the b* axis gone from between (0 1 0) and (0 2 0), and
+        // the sphere's wire from beside the origin.
+        const int yAxis = static_cast<int>((1 - 1.5 * bStar / e) * 260 + 0.5);
         Screenshot shot;
-        for (int tries = 0; tries < 50; ++tries) {  // until the keys' redraw shows
+        for (int tries = 0; tries < 100; ++tries) {
             shot = screenshot(main);
-            if (shot.valid() && markedPixels(shot, 480, 40) == 0) break;
+            if (shot.valid() && markedPixels(shot, 260, yAxis) == 0 && markedPixels(shot, 300, 200) == 0) break;
         }
         ASSERT_TRUE(shot.valid());
         EXPECT_GT(markedPixels(shot, 260, y020), 0) << group << ": (0 2 0) shows";
