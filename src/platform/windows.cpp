@@ -315,25 +315,21 @@ void destroyWeissenbergWindow() {
 // The toolkit calls these with the closing window current, whether the window manager
 // closed it or glutDestroyWindow did. An older rotation window that the id no longer names
 // closes without touching the newer window's id and flag.
-void onRotationWindowClose() {
+namespace {
+void forgetClosingFilmWindow(int& namedWindow, int& openFlag) {
     const int window = glutGetWindow();
     forgetWindowToDestroy(window);
     app.views.erase(window);
-    if (window != 0 && window == app.rotationWindow) {
-        app.rotationWindow = 0;
-        app.session.rotationOpen = 0;
+    if (window != 0 && window == namedWindow) {
+        namedWindow = 0;
+        openFlag = 0;
     }
 }
+}  // namespace
 
-void onWeissenbergWindowClose() {
-    const int window = glutGetWindow();
-    forgetWindowToDestroy(window);
-    app.views.erase(window);
-    if (window != 0 && window == app.weissenbergWindow) {
-        app.weissenbergWindow = 0;
-        app.session.weissenbergOpen = 0;
-    }
-}
+void onRotationWindowClose() { forgetClosingFilmWindow(app.rotationWindow, app.session.rotationOpen); }
+
+void onWeissenbergWindowClose() { forgetClosingFilmWindow(app.weissenbergWindow, app.session.weissenbergOpen); }
 
 bool applyEffects(const Effects& e) {
     printConsole(e);

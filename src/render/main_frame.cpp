@@ -208,23 +208,17 @@ Frame mainFrame(const Session& s, MainSceneGeometry& geometry, int width, int he
 
     // Lattice points and axes unlit, then the sphere about the laboratory's (R, 0, 0): the
     // crystal's turn never moves it.
-    if (s.showLatticePoints && geometry.latticePoints) {
-        DrawItem points;
-        points.geometry = geometry.latticePoints;
-        points.modelview = s.orientation;
-        points.pointSize = kLatticePointSize;
-        f.items.push_back(std::move(points));
-    }
-    if (s.showLatticePoints) {
-        for (size_t pixels = 1; pixels < geometry.latticePointsBySize.size(); ++pixels) {
-            if (!geometry.latticePointsBySize[pixels] || geometry.latticePointsBySize[pixels]->count == 0) continue;
-            DrawItem points;
-            points.geometry = geometry.latticePointsBySize[pixels];
-            points.modelview = s.orientation;
-            points.pointSize = static_cast<float>(pixels);
-            f.items.push_back(std::move(points));
-        }
-    }
+    const auto addLatticePoints = [&](const std::shared_ptr<const Geometry>& points, float pixels) {
+        if (!s.showLatticePoints || !points || points->count == 0) return;
+        DrawItem item;
+        item.geometry = points;
+        item.modelview = s.orientation;
+        item.pointSize = pixels;
+        f.items.push_back(std::move(item));
+    };
+    addLatticePoints(geometry.latticePoints, kLatticePointSize);
+    for (size_t pixels = 1; pixels < geometry.latticePointsBySize.size(); ++pixels)
+        addLatticePoints(geometry.latticePointsBySize[pixels], static_cast<float>(pixels));
     if (s.showAxes) {
         DrawItem axes;
         axes.geometry = geometry.axes;

@@ -41,6 +41,23 @@ void drawArrays(const Geometry& g) {
     glDisableClientState(GL_VERTEX_ARRAY);
 }
 
+// Identity matrices for drawing in the viewport's own -1..1 square, unlit; the projection is
+// saved, and endViewportSquare brings it back.
+void beginViewportSquare() {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    setCapability(GL_LIGHTING, false);
+}
+
+void endViewportSquare() {
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
 }  // namespace
 
 // Light 0 shines from (1, 1, 1) in the eye frame, which is the laboratory frame: its position
@@ -117,12 +134,7 @@ void Gl11Renderer::drawItem(const Frame& frame, const DrawItem& item) {
 // position to the start of a centred or right-aligned text.
 void Gl11Renderer::drawTexts(const Frame& frame) {
     if (font_ == nullptr || font_->draw == nullptr || frame.texts.empty()) return;
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    setCapability(GL_LIGHTING, false);
+    beginViewportSquare();
     setCapability(GL_DEPTH_TEST, false);
     for (const TextItem& t : frame.texts) {
         const std::string text = latin1FromUtf8(t.text);
@@ -135,9 +147,7 @@ void Gl11Renderer::drawTexts(const Frame& frame) {
         font_->draw(text.c_str());
     }
     setCapability(GL_DEPTH_TEST, frame.depthTest);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    endViewportSquare();
 }
 
 // When the driver has no list name left, glGenLists answers 0: the geometry is then drawn
@@ -181,21 +191,14 @@ void Gl11Renderer::forgetUnusedLists(const Frame& frame) {
 // as the film's own coordinates are).
 void Gl11Renderer::drawKeptPicture(const Frame& frame) {
     if (kept_.rgba.empty() || frame.width <= 0 || frame.height <= 0) return;
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    setCapability(GL_LIGHTING, false);
+    beginViewportSquare();
     glRasterPos2d(-1, -1);
     glPixelZoom(static_cast<float>(frame.width) / static_cast<float>(kept_.width),
                 static_cast<float>(frame.height) / static_cast<float>(kept_.height));
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glDrawPixels(kept_.width, kept_.height, GL_RGBA, GL_UNSIGNED_BYTE, kept_.rgba.data());
     glPixelZoom(1, 1);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    endViewportSquare();
 }
 
 // One window's picture, so memory stays at one window's pixels however long the spin runs.
