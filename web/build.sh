@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds the WebAssembly side of weissenberg into build-web/ with Debian's emscripten:
+# the pure core, its unit tests (run under node) and the browser pages.
+#   web/build.sh [target...]     all targets, or only the ones named
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+"$here/web/install_deps.sh"
+build="$here/build-web"
+emcmake cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+targets=()
+for t in "$@"; do targets+=(--target "$t"); done
+cmake --build "$build" -j"${WEB_JOBS:-2}" "${targets[@]}"
