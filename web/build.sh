@@ -6,7 +6,10 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/web/install_deps.sh"
 build="$here/build-web"
-emcmake cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+if ! out=$(emcmake cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release 2>&1); then
+  echo "$out" >&2
+  exit 1
+fi
 targets=()
 for t in "$@"; do targets+=(--target "$t"); done
 cmake --build "$build" -j"${WEB_JOBS:-2}" "${targets[@]}"
