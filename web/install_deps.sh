@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs, when missing, what the web build and its browser tests need: Debian's
-# emscripten (emcc, with clang, lld and binaryen), node, and a headless Chromium
-# (the small headless shell where the distribution has it, else the full browser).
+# emscripten (emcc, with clang, lld and binaryen), cmake, GoogleTest's sources (emcc
+# compiles them), gemmi's headers, node, and a headless Chromium (the small headless
+# shell where the distribution has it, else the full browser).
 # Prints nothing when everything is there. Uses sudo when not run as root.
 set -euo pipefail
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 missing=()
-installed emscripten || missing+=(emscripten)
+for p in emscripten cmake make googletest gemmi-dev; do
+  installed "$p" || missing+=("$p")
+done
 command -v node >/dev/null 2>&1 || installed nodejs || missing+=(nodejs)
 need_browser=0
 installed chromium-headless-shell || installed chromium || need_browser=1
