@@ -3,8 +3,9 @@
 # Uses sudo when not run as root.
 set -euo pipefail
 packages=(build-essential cmake pkg-config freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libx11-dev
-          libgtest-dev libgmock-dev libbenchmark-dev gemmi-dev
-          xvfb xauth xdotool imagemagick x11-utils libgl1-mesa-dri)
+          libgtest-dev libgmock-dev libbenchmark-dev gemmi-dev tao-pegtl-dev libstb-dev
+          xvfb xauth xdotool imagemagick x11-utils libgl1-mesa-dri
+          libegl-dev libegl-mesa0)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -7,6 +7,11 @@
 # (-Wshorten-64-to-32). The warning is shown but does not stop the web build.
 add_compile_options(-Wno-error=shorten-64-to-32)
 
+# gemmi reports a bad symbol or a broken CIF file by throwing, and the core turns that into
+# its German message: C++ exceptions must be caught, which emscripten leaves off by default.
+add_compile_options(-fexceptions)
+add_link_options(-fexceptions)
+
 # Emscripten's sysroot hides /usr/include. The header-only libraries the core uses
 # (gemmi, and the PEGTL and stb that gemmi's CIF reader and printf pull in) are
 # exposed through a directory of links, so no glibc header can leak into the build.
@@ -19,6 +24,10 @@ foreach(dir ${WASM_HOST_HEADERS})
   endif()
 endforeach()
 include_directories(SYSTEM ${WASM_HOST_INCLUDE})
+# find_path searches only the sysroot here: name the links for the core's header lookups.
+set(GEMMI_INCLUDE_DIR ${WASM_HOST_INCLUDE} CACHE PATH "" FORCE)
+set(PEGTL_INCLUDE_DIR ${WASM_HOST_INCLUDE} CACHE PATH "" FORCE)
+set(STB_INCLUDE_DIR ${WASM_HOST_INCLUDE} CACHE PATH "" FORCE)
 
 # Debian's emcc runs its JavaScript optimiser (at -O2 and up) under the node on PATH,
 # which finds the optimiser's parser (acorn) only through NODE_PATH.
@@ -29,14 +38,13 @@ set_property(GLOBAL PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH
 find_program(NODE_EXECUTABLE NAMES node nodejs REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${NODE_EXECUTABLE} CACHE FILEPATH "Runs WebAssembly programs" FORCE)
 
-# Every program: the scene state's fixed-size reflection log alone is about 26 MB of
-# static data, more than emscripten's default 16 MB heap; the heap grows beyond that.
-add_link_options(-sINITIAL_MEMORY=67108864 -sALLOW_MEMORY_GROWTH=1)
+# Every program: the heap grows with the reflection log and gemmi's tables.
+add_link_options(-sALLOW_MEMORY_GROWTH=1)
 
 # Programs run under node (the unit tests) instantiate their .wasm synchronously:
 # the generated loader would otherwise hand a file path to node's fetch(), which
-# rejects it.
-set(WASM_NODE_LINK_OPTIONS -sWASM_ASYNC_COMPILATION=0)
+# rejects it. They read the shipped CIF files straight from the disk.
+set(WASM_NODE_LINK_OPTIONS -sWASM_ASYNC_COMPILATION=0 -sNODERAWFS=1)
 
 # GoogleTest from Debian's sources, compiled by emcc; built only when a test links it.
 if(WEISSENBERG_TESTS)
@@ -46,7 +54,7 @@ if(WEISSENBERG_TESTS)
   foreach(lib gtest gtest_main gmock gmock_main)
     if(TARGET ${lib})
       # Third-party code: none of this program's warning flags.
-      set_target_properties(${lib} PROPERTIES COMPILE_OPTIONS "-w")
+      set_target_properties(${lib} PROPERTIES COMPILE_OPTIONS "-w;-fexceptions")
       if(NOT TARGET GTest::${lib})
         add_library(GTest::${lib} ALIAS ${lib})
       endif()

@@ -5,12 +5,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <random>
 #include <vector>
 
-#include "app/reciprocal_basis.h"
-#include "view/ewald_scan.h"
+#include "model/crystal.h"
+#include "model/ewald_scan.h"
 
 namespace {
 
@@ -30,16 +31,28 @@ constexpr double kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1
 // 90 degrees about z, exact: x goes to y, y to -x (column-major).
 constexpr double kQuarterZ[16] = {0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
+// A crystal with the given basis and space group, kept alive for the whole test program
+// (a scan input points at its crystal).
+const Crystal* crystalWith(Vec3 a, Vec3 b, Vec3 c, int group) {
+    static std::deque<Crystal> crystals;
+    Crystal crystal;
+    crystal.reciprocal.aStar = a;
+    crystal.reciprocal.bStar = b;
+    crystal.reciprocal.cStar = c;
+    crystal.spaceGroup = group;
+    crystal.group = spaceGroupFromNumber(group);
+    crystal.absences = std::make_shared<const Absences>(crystal.group);
+    crystals.push_back(crystal);
+    return &crystals.back();
+}
+
 ScanInput input(Vec3 a, Vec3 b, Vec3 c, double diameter, int layer, int all, int group, const double* m) {
     ScanInput in;
-    in.aStar = a;
-    in.bStar = b;
-    in.cStar = c;
+    in.crystal = crystalWith(a, b, c, group);
     in.ewaldDiameter = diameter;
     in.currentLayer = layer;
     in.allLayers = all;
-    in.spaceGroup = group;
-    std::memcpy(in.modelview, m, sizeof in.modelview);
+    std::memcpy(in.orientation.data(), m, sizeof(double) * 16);
     return in;
 }
 
@@ -224,9 +237,9 @@ TEST(EwaldScan, FastScanEqualsFullLoop) {
     for (const Cell& cell : cells) {
         for (int n = 0; n < 60; ++n) {
             in = input(cell.a, cell.b, cell.c, cell.diameter, layerDist(rng), n % 2, groups[n % 6], kIdentity);
-            randomRotation(rng, in.modelview);
+            randomRotation(rng, in.orientation.data());
             if (n % 10 == 9) {  // a matrix that is no rotation (drifted by rounding, or worse)
-                for (int j = 0; j < 11; ++j) in.modelview[j] += 0.05 * unit(rng);
+                for (int j = 0; j < 11; ++j) in.orientation[j] += 0.05 * unit(rng);
             }
             ASSERT_TRUE(agree(in, hits)) << cell.name << ", orientation " << n;
             ++runs;
@@ -239,11 +252,11 @@ TEST(EwaldScan, FastScanEqualsFullLoop) {
     for (int n = 0; n < 800; ++n) {
         const Cell& cell = cells[static_cast<size_t>(n) % cells.size()];
         in = input(cell.a, cell.b, cell.c, cell.diameter, layerDist(rng) / 5, 1, 1, kIdentity);
-        randomRotation(rng, in.modelview);
+        randomRotation(rng, in.orientation.data());
         const int h = layerDist(rng) / 5, k = layerDist(rng) / 5, l = in.currentLayer + layerDist(rng) / 5;
         const Vec3 p{h * cell.a.x + k * cell.b.x + l * cell.c.x, h * cell.a.y + k * cell.b.y + l * cell.c.y,
                      h * cell.a.z + k * cell.b.z + l * cell.c.z};
-        const double pu = p.x * in.modelview[0] + p.y * in.modelview[4] + p.z * in.modelview[8];
+        const double pu = p.x * in.orientation[0] + p.y * in.orientation[4] + p.z * in.orientation[8];
         const double pp = p.x * p.x + p.y * p.y + p.z * p.z;
         const double sign = n % 2 ? 1.0 : -1.0;
         const double radius = (1.6e-5 - pp) / (sign * 0.008 - 2 * pu);
@@ -251,7 +264,7 @@ TEST(EwaldScan, FastScanEqualsFullLoop) {
         in.ewaldDiameter = 2 * radius;
         ASSERT_TRUE(agree(in, hits)) << "tuned case " << n;
         ++tuned;
-        const double centre[3] = {radius * in.modelview[0], radius * in.modelview[4], radius * in.modelview[8]};
+        const double centre[3] = {radius * in.orientation[0], radius * in.orientation[4], radius * in.orientation[8]};
         const double d = std::sqrt((p.x - centre[0]) * (p.x - centre[0]) + (p.y - centre[1]) * (p.y - centre[1]) +
                                    (p.z - centre[2]) * (p.z - centre[2]));
         atTolerance += std::fabs(std::fabs(radius - d) - kOnSphereTolerance) < 1e-12;
@@ -268,9 +281,9 @@ TEST(EwaldScan, FastScanEqualsFullLoop) {
     const double entries[] = {0.0, nan, inf, 1e200};
     for (double e : entries) {
         in = input(cubic.a, cubic.b, cubic.c, cubic.diameter, 0, 1, 1, kIdentity);
-        in.modelview[4] = e;
+        in.orientation[4] = e;
         EXPECT_TRUE(agree(in, hits)) << "matrix entry " << e;
-        std::memset(in.modelview, 0, sizeof in.modelview);
+        in.orientation.fill(0.0);
         EXPECT_TRUE(agree(in, hits)) << "zero matrix";
     }
     const Vec3 cStars[] = {{0, 0, 0}, {0, 0, 1e-200}, {0, 0, nan}, {0, 0, 1e200}, {0.2, 0, 0}};

@@ -5,7 +5,7 @@
 #include <array>
 #include <cmath>
 
-#include "input/matrix_turn.h"
+#include "model/matrix.h"
 
 namespace {
 using Mat = std::array<double, 16>;

@@ -7,11 +7,10 @@
 #include <cstdio>
 #include <string>
 
-#include "app/reciprocal_basis.h"
+#include "model/crystal.h"
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 
 std::string sixDecimals(double x, double y, double z) {
     char buf[128];
@@ -19,12 +18,10 @@ std::string sixDecimals(double x, double y, double z) {
     return buf;
 }
 
-double dot(const Vec3& u, const Vec3& v) { return u.x * v.x + u.y * v.y + u.z * v.z; }
 Vec3 cross(const Vec3& u, const Vec3& v) {
     return {u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
 }
 Vec3 scaled(const Vec3& v, double s) { return {v.x * s, v.y * s, v.z * s}; }
-double length(const Vec3& v) { return std::sqrt(dot(v, v)); }
 double angleDegrees(const Vec3& u, const Vec3& v) {
     return std::acos(dot(u, v) / (length(u) * length(v))) * 180.0 / kPi;
 }

@@ -1,11 +1,11 @@
-// Systematic absences: hand-picked reflections, every supported number against gemmi's
-// symmetry operations over a cube of indices, and numbers without conditions.
+// The reference table of the first thirteen numbers: hand-picked reflections and agreement
+// with gemmi over a cube of indices; numbers without rows have no conditions in it.
 #include <gemmi/symmetry.hpp>
 #include <gtest/gtest.h>
 
 #include <climits>
 
-#include "app/reflection_conditions.h"
+#include "unit/legacy_conditions.h"
 
 TEST(ReflectionConditions, HandPickedReflections) {
     struct Case {

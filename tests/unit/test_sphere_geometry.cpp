@@ -6,10 +6,10 @@
 #include <set>
 #include <utility>
 
-#include "view/sphere_geometry.h"
+#include "render/sphere_geometry.h"
+#include "model/vec3.h"
 
 namespace {
-constexpr double kPi = 3.141592653589793;
 
 // Ring (0 = north pole .. stacks = south pole) and meridian of a vertex on a sphere about
 // the origin; the meridian of a pole is -1.

@@ -1,9 +1,0 @@
-// Entry point of weissenberg.
-#include <GL/freeglut.h>
-#include "app/startup.h"
-
-int main(int argc, char** argv) {
-    startProgram(&argc, argv);
-    glutMainLoop();
-    return 0;
-}

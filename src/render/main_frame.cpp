@@ -1,0 +1,176 @@
+// The frame description of the main window, built from the session and the latest step.
+#include "render/main_frame.h"
+
+#include <atomic>
+#include <cmath>
+
+#include "render/sphere_geometry.h"
+
+namespace {
+
+constexpr int kSphereSlices = 120;  // meridians of the wire Ewald sphere
+constexpr int kSphereStacks = 600;  // bands between its poles
+constexpr double kAxisLength = 20;  // axes run to 20 times the basis vectors
+constexpr double kBallRadius = 0.02;
+constexpr int kBallSlices = 24;
+constexpr int kBallStacks = 12;
+constexpr Rgba kRayColour = kRed;
+constexpr Rgba kSphereColour = {0.0f, 0.3f, 0.0f, 0.4f};
+constexpr float kLatticePointSize = 3.0f;
+constexpr float kAxisWidth = 2.0f;
+
+void putVertex(std::vector<float>& out, const Vec3& p) {
+    out.push_back(static_cast<float>(p.x));
+    out.push_back(static_cast<float>(p.y));
+    out.push_back(static_cast<float>(p.z));
+}
+
+void putColour(std::vector<float>& out, const Rgba& c) {
+    out.insert(out.end(), {c.r, c.g, c.b, c.a});
+}
+
+std::shared_ptr<const Geometry> kept(Geometry g) {
+    g.kept = true;
+    g.id = newGeometryId();
+    return std::make_shared<const Geometry>(std::move(g));
+}
+
+Geometry axesGeometry(const Crystal& crystal) {
+    const ReciprocalCell& r = crystal.reciprocal;
+    const struct {
+        Vec3 basis;
+        Rgba colour;
+    } axes[] = {{r.aStar, kRed}, {r.bStar, kGreen}, {r.cStar, kBlue}};
+    Geometry g;
+    g.primitive = Primitive::lines;
+    for (const auto& axis : axes) {
+        putVertex(g.positions, {0.0, 0.0, 0.0});
+        putVertex(g.positions, kAxisLength * axis.basis);
+        putColour(g.colours, axis.colour);
+        putColour(g.colours, axis.colour);
+    }
+    g.count = 6;
+    return g;
+}
+
+// A wire sphere whose radius is not finite has no lines.
+Geometry sphereGeometry(double radius) {
+    Geometry g;
+    g.primitive = Primitive::lines;
+    if (std::isfinite(radius)) {
+        g.positions = wireSphereLines(radius, kSphereSlices, kSphereStacks);
+        g.normals = wireSphereLines(1.0, kSphereSlices, kSphereStacks);
+    }
+    g.count = static_cast<int>(g.positions.size() / 3);
+    return g;
+}
+
+Geometry ballGeometry() {
+    SolidSphereMesh mesh = solidSphereTriangles(kBallRadius, kBallSlices, kBallStacks);
+    Geometry g;
+    g.primitive = Primitive::triangles;
+    g.positions = std::move(mesh.vertices);
+    g.normals = std::move(mesh.normals);
+    g.count = static_cast<int>(g.positions.size() / 3);
+    return g;
+}
+
+}  // namespace
+
+std::uint64_t newGeometryId() {
+    static std::atomic<std::uint64_t> next{1};
+    return next++;
+}
+
+Geometry latticePointGeometry(const Session& s) {
+    Geometry g;
+    g.primitive = Primitive::points;
+    const BuiltScene& b = s.built;
+    const int lMin = b.currentLayer - kScanHalfWidth * b.allLayers;
+    const int lMax = b.currentLayer + kScanHalfWidth * b.allLayers;
+    for (int h = -kScanHalfWidth; h <= kScanHalfWidth; ++h) {
+        for (int k = -kScanHalfWidth; k <= kScanHalfWidth; ++k) {
+            for (int l = lMin; l <= lMax; ++l) {
+                const Vec3 p = s.crystal.latticePoint(h, k, l);
+                const double size = length(p);
+                if (!std::isfinite(size) || size > b.ewaldDiameter) continue;
+                if (s.crystal.isAbsent(h, k, l)) continue;
+                putVertex(g.positions, p);
+                putColour(g.colours, indexColour(kLatticePointColours, h, k));
+                ++g.count;
+            }
+        }
+    }
+    return g;
+}
+
+void updateMainSceneGeometry(const Session& s, MainSceneGeometry& geometry) {
+    if (!geometry.ball) geometry.ball = kept(ballGeometry());
+    if (!geometry.axes) geometry.axes = kept(axesGeometry(s.crystal));
+    if (geometry.generation == s.built.generation) return;
+    geometry.generation = s.built.generation;
+    geometry.latticePoints = kept(latticePointGeometry(s));
+    geometry.sphere = kept(sphereGeometry(s.built.ewaldDiameter / 2));
+}
+
+Frame mainFrame(const Session& s, const MainSceneGeometry& geometry, int width, int height) {
+    Frame f;
+    f.width = width;
+    f.height = height;
+    f.clearColour = kWhite;
+    f.depthTest = true;
+    f.lighting = s.lighting != 0;
+    f.blending = s.blending != 0;
+    f.smoothLines = true;
+    f.projection = s.camera;
+
+    // Rays and balls of the step's hits, in the crystal frame, lit while the lighting is on
+    // (a ray with the item's normal, facing the viewer).
+    const Vec3& centre = s.lastScan.sphereCentreCrystal;
+    for (const LatticeHit& hit : s.lastScan.hits) {
+        auto ray = std::make_shared<Geometry>();
+        ray->primitive = Primitive::lines;
+        putVertex(ray->positions, hit.p);
+        putVertex(ray->positions, centre);
+        ray->count = 2;
+        DrawItem rayItem;
+        rayItem.geometry = std::move(ray);
+        rayItem.colour = kRayColour;
+        rayItem.modelview = s.orientation;
+        rayItem.lit = true;
+        f.items.push_back(std::move(rayItem));
+
+        DrawItem ballItem;
+        ballItem.geometry = geometry.ball;
+        ballItem.colour = indexColour(kBallColours, hit.h, hit.k);
+        ballItem.modelview = multiply(s.orientation, translationMatrix(hit.p));
+        ballItem.lit = true;
+        f.items.push_back(std::move(ballItem));
+    }
+
+    // Lattice points and axes unlit, then the sphere about the laboratory's (R, 0, 0): the
+    // crystal's turn never moves it.
+    if (s.showLatticePoints) {
+        DrawItem points;
+        points.geometry = geometry.latticePoints;
+        points.modelview = s.orientation;
+        points.pointSize = kLatticePointSize;
+        f.items.push_back(std::move(points));
+    }
+    if (s.showAxes) {
+        DrawItem axes;
+        axes.geometry = geometry.axes;
+        axes.modelview = s.orientation;
+        axes.lineWidth = kAxisWidth;
+        f.items.push_back(std::move(axes));
+    }
+    if (s.showEwaldSphere) {
+        DrawItem sphere;
+        sphere.geometry = geometry.sphere;
+        sphere.colour = kSphereColour;
+        sphere.modelview = translationMatrix({s.built.ewaldDiameter / 2, 0.0, 0.0});
+        sphere.lit = true;
+        f.items.push_back(std::move(sphere));
+    }
+    return f;
+}

@@ -1,0 +1,30 @@
+// The main window's picture "Reziprokes Gitter" as a frame description: the rays and balls
+// of the reflections on the sphere, the lattice points, the axes and the wire Ewald sphere.
+#pragma once
+
+#include <memory>
+
+#include "render/frame.h"
+#include "session/session.h"
+
+// The geometry that changes only when the scene is built anew (start-up, F5): kept from
+// frame to frame, so a back end records it once.
+struct MainSceneGeometry {
+    int generation = -1;                      // the session's built.generation it was made for
+    std::shared_ptr<const Geometry> latticePoints;
+    std::shared_ptr<const Geometry> axes;
+    std::shared_ptr<const Geometry> sphere;   // wire sphere of radius built.ewaldDiameter/2 about the origin
+    std::shared_ptr<const Geometry> ball;     // the mark of one reflection, about the origin
+};
+
+// Brings the kept geometry up to date with the session's built values (a no-op while the
+// generation is the same).
+void updateMainSceneGeometry(const Session& s, MainSceneGeometry& geometry);
+
+// The whole picture of the main window, for a viewport of width x height pixels. The scene
+// geometry must be up to date (updateMainSceneGeometry).
+Frame mainFrame(const Session& s, const MainSceneGeometry& geometry, int width, int height);
+
+// Every allowed lattice point inside the limiting sphere (|p| <= built ewaldDiameter) of the
+// built layers, in its index colour (x, y, z and r, g, b, a per point).
+Geometry latticePointGeometry(const Session& s);
