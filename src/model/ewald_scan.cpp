@@ -16,6 +16,7 @@ struct ScanFrame {
     const Crystal* crystal = nullptr;
     Vec3 aStar, bStar, cStar;   // the crystal's basis, crystal frame
     double radius = 0.0;        // R = ewaldDiameter / 2
+    int hMax = 0, kMax = 0;     // index bounds of h and k, inclusive
     Vec3 centre;                // sphereCentreCrystal
     int lMin = 0, lMax = 0;     // layer bounds, inclusive
 };
@@ -40,8 +41,13 @@ ScanFrame prepare(const ScanInput& in, ScanResult& result) {
     // transpose(M) * centre: the laboratory centre expressed in the crystal frame.
     f.centre = turnVectorBack(m, s);
     result.sphereCentreCrystal = f.centre;
-    f.lMin = in.currentLayer - kScanHalfWidth * in.allLayers;
-    f.lMax = in.currentLayer + kScanHalfWidth * in.allLayers;
+    // Every point the sphere can reach lies in the limiting sphere |p| <= 2R, widened by the
+    // tolerance of the on-sphere test.
+    const IndexRange range = indexRange(*in.crystal, std::fabs(in.ewaldDiameter) + 2 * kOnSphereTolerance);
+    f.hMax = range.h;
+    f.kMax = range.k;
+    f.lMin = in.allLayers ? -range.l : in.currentLayer;
+    f.lMax = in.allLayers ? range.l : in.currentLayer;
     return f;
 }
 
@@ -74,13 +80,52 @@ double absSum(const Vec3& v) { return std::fabs(v.x) + std::fabs(v.y) + std::fab
 // this margin is a million times that, and still far below the tolerance itself.
 constexpr double kShellMargin = 1e-9;
 
+Vec3 cross(const Vec3& u, const Vec3& v) {
+    return {u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+}
+
+// The bound of one index: ceil(radius |direct axis|), 0 where it is not finite.
+double indexBound(double radius, const Vec3& u, const Vec3& v, double volumeStar) {
+    const double bound = std::ceil(radius * length(cross(u, v)) / std::fabs(volumeStar));
+    return std::isfinite(bound) ? bound : 0.0;
+}
+
 }  // namespace
+
+IndexRange indexRange(const Crystal& crystal, double radius) {
+    const ReciprocalCell& r = crystal.reciprocal;
+    // The direct axes are a = (b* x c*) / V*, b = (c* x a*) / V*, c = (a* x b*) / V*.
+    const double volumeStar = dot(r.aStar, cross(r.bStar, r.cStar));
+    double h = indexBound(radius, r.bStar, r.cStar, volumeStar);
+    double k = indexBound(radius, r.cStar, r.aStar, volumeStar);
+    double l = indexBound(radius, r.aStar, r.bStar, volumeStar);
+    IndexRange range;
+    // Lattice points in the sphere: its volume (4/3) pi radius^3 over the cell's V*.
+    const double points = 4.0 / 3.0 * kPi * radius * radius * radius / std::fabs(volumeStar);
+    if (!(points <= kMaxSpherePoints) || h * k * l > 8 * kMaxSpherePoints) {
+        const double f = std::isfinite(points) && points > 0 ? std::cbrt(kMaxSpherePoints / points) : 0.0;
+        h = std::fmax(1.0, std::floor(h * f));
+        k = std::fmax(1.0, std::floor(k * f));
+        l = std::fmax(1.0, std::floor(l * f));
+        // A box of indices that holds far more points than the sphere would (a cell of extreme
+        // shape) is cut down along its longest side too.
+        while ((2 * h + 1) * (2 * k + 1) * (2 * l + 1) > 8 * kMaxSpherePoints) {
+            double& largest = h >= k && h >= l ? h : (k >= l ? k : l);
+            largest = std::floor(largest / 2);
+        }
+        range.cut = true;
+    }
+    range.h = static_cast<int>(h);
+    range.k = static_cast<int>(k);
+    range.l = static_cast<int>(l);
+    return range;
+}
 
 void scanEwaldSphereFull(const ScanInput& in, ScanResult& result) {
     const ScanFrame f = prepare(in, result);
     Vec3 p;
-    for (int h = -kScanHalfWidth; h <= kScanHalfWidth; ++h) {
-        for (int k = -kScanHalfWidth; k <= kScanHalfWidth; ++k) {
+    for (int h = -f.hMax; h <= f.hMax; ++h) {
+        for (int k = -f.kMax; k <= f.kMax; ++k) {
             for (int l = f.lMin; l <= f.lMax; ++l) {
                 if (f.crystal->isAbsent(h, k, l)) continue;
                 if (onSphere(f, h, k, l, p)) result.hits.push_back({h, k, l, p});
@@ -103,7 +148,7 @@ void scanEwaldSphere(const ScanInput& in, ScanResult& result) {
     const double cc = dot(c, c);  // |c*|^2
     const double lAbs = std::fmax(std::fabs(static_cast<double>(f.lMin)), std::fabs(static_cast<double>(f.lMax)));
     // Largest magnitude any term of the test can have, and the margin derived from it.
-    const double scale = kScanHalfWidth * (absSum(f.aStar) + absSum(f.bStar)) + lAbs * absSum(c) +
+    const double scale = f.hMax * absSum(f.aStar) + f.kMax * absSum(f.bStar) + lAbs * absSum(c) +
                          absSum(f.centre) + std::fabs(f.radius) + 1.0;
     const double margin = kShellMargin * scale * scale;
     const bool usable = std::isfinite(f.radius) && isFinite(f.centre) && isFinite(f.aStar) && isFinite(f.bStar) &&
@@ -120,8 +165,8 @@ void scanEwaldSphere(const ScanInput& in, ScanResult& result) {
     const double innerSq = (inner > 0 ? inner * inner : 0.0) - margin;
     const double lFirst = f.lMin, lLast = f.lMax;
 
-    for (int h = -kScanHalfWidth; h <= kScanHalfWidth; ++h) {
-        for (int k = -kScanHalfWidth; k <= kScanHalfWidth; ++k) {
+    for (int h = -f.hMax; h <= f.hMax; ++h) {
+        for (int k = -f.kMax; k <= f.kMax; ++k) {
             const Vec3 w = f.crystal->latticePoint(h, k, 0) - f.centre;
             const double t0 = -dot(c, w) / cc;  // l of the foot of the perpendicular
             const Vec3 foot{w.x + t0 * c.x, w.y + t0 * c.y, w.z + t0 * c.z};

@@ -9,14 +9,26 @@
 
 // Distance from the sphere's surface below which a lattice point counts as on it (strict).
 constexpr double kOnSphereTolerance = 0.004;
-// Index range of the scan: h and k from -kScanHalfWidth to +kScanHalfWidth, l the same about the layer.
-constexpr int kScanHalfWidth = 20;
+// The most lattice points of the limiting sphere the program takes: a cell so large (or a
+// wavelength so short) that the sphere holds more has its index range cut to a box that holds
+// about this many, and the console says so.
+constexpr double kMaxSpherePoints = 2.0e6;
+
+// Indices -h..h, -k..k, -l..l of a box that holds every lattice point with |p| <= radius.
+struct IndexRange {
+    int h = 0, k = 0, l = 0;
+    bool cut = false;  // cut to hold about kMaxSpherePoints points of the sphere
+};
+
+// The box for the limiting sphere of the given radius (2/lambda, with the on-sphere tolerance
+// added): |h| <= radius |a| since h = p . a for the direct basis vector a, and likewise k, l.
+IndexRange indexRange(const Crystal& crystal, double radius);
 
 struct ScanInput {
     const Crystal* crystal = nullptr;  // basis and absences; must be set
     double ewaldDiameter = 0.0;        // sphere diameter 2/lambda
     int currentLayer = 0;              // centre layer of the scan
-    int allLayers = 1;                 // 1: 41 layers about currentLayer; 0: only currentLayer
+    int allLayers = 1;                 // 1: every layer that meets the limiting sphere; 0: only currentLayer
     Mat4 orientation = identityMatrix();  // crystal frame to laboratory frame
 };
 

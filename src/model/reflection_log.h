@@ -4,8 +4,9 @@
 
 #include <vector>
 
-// Room for exactly this many reflections; further ones are not logged.
-constexpr int kLogCapacity = 100000;
+// Room for exactly this many reflections (a full turn of a 25 Å cell at 0.71 Å logs some
+// three million); further ones are not logged. About 28 bytes each.
+constexpr int kLogCapacity = 4000000;
 
 // Parallel columns; entries 0..count()-1 are valid.
 struct ReflectionLog {

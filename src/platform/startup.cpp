@@ -15,6 +15,7 @@
 #include "platform/message_box.h"
 #include "platform/windows.h"
 #include "session/command_line.h"
+#include "session/commands.h"
 
 namespace {
 
@@ -87,7 +88,10 @@ Session sessionFromRequest(const StartRequest& request) {
     std::printf("%f %f %f   %f %f %f\n", r.aLen, r.bLen, r.cLen, r.alphaStar, r.betaStar, r.gammaStar);
     if (request.cif)
         std::printf("CIF-Datei %s, Datenblock %s\n", request.cifPath.c_str(), request.cif->blockName.c_str());
-    return newSession(crystal, request.lambda);
+    Session session = newSession(crystal, request.lambda);
+    const std::string cut = rangeCutLine(session);
+    if (!cut.empty()) std::printf("%s\n", cut.c_str());
+    return session;
 }
 
 StartRequest readArguments(int argc, char** argv) {

@@ -124,9 +124,13 @@ const FilmMemoSlot& filmValues(FilmPoints& out, const FilmRedraw& r, int h, int 
     return slot;
 }
 
-void emit(FilmPoints& out, float x, float y, const Rgba& c) {
+void emit(FilmPoints& out, float x, float y, const Rgba& c, int pixels = 0) {
     Geometry& g = *out.geometry;
     const size_t i = static_cast<size_t>(g.count);
+    if (pixels > 0) {
+        if (out.pointPixels.size() <= i) out.pointPixels.resize(i + 1);
+        out.pointPixels[i] = static_cast<std::uint8_t>(pixels);
+    }
     g.positions[2 * i] = x;
     g.positions[2 * i + 1] = y;
     g.colours[3 * i] = c.r;
@@ -150,7 +154,36 @@ std::shared_ptr<const Geometry> crossGeometry() {
     return cross;
 }
 
-Frame filmFrame(int width, int height, const FilmPoints& points) {
+// The intensity look's points as one item per size, the largest first, so that a weak spot
+// beside a strong one stays visible; log order within each size.
+void addSizedPoints(Frame& f, FilmPoints& points) {
+    const Geometry& all = *points.geometry;
+    points.bySize.resize(SpotSizes::kLargest + 1);
+    for (int size = SpotSizes::kLargest; size > 0; --size) {
+        auto& g = points.bySize[static_cast<size_t>(size)];
+        if (!g) {
+            g = std::make_shared<Geometry>();
+            g->primitive = Primitive::points;
+            g->positionSize = 2;
+            g->colourSize = 3;
+        }
+        g->positions.clear();
+        g->colours.clear();
+        for (size_t i = 0; i < static_cast<size_t>(all.count); ++i) {
+            if (points.pointPixels[i] != size) continue;
+            g->positions.insert(g->positions.end(), &all.positions[2 * i], &all.positions[2 * i + 2]);
+            g->colours.insert(g->colours.end(), &all.colours[3 * i], &all.colours[3 * i + 3]);
+        }
+        g->count = static_cast<int>(g->positions.size() / 2);
+        if (g->count == 0) continue;
+        DrawItem spots;
+        spots.geometry = g;
+        spots.pointSize = static_cast<float>(size);
+        f.items.push_back(std::move(spots));
+    }
+}
+
+Frame filmFrame(int width, int height, FilmPoints& points, bool sized) {
     Frame f;
     f.width = width;
     f.height = height;
@@ -159,6 +192,10 @@ Frame filmFrame(int width, int height, const FilmPoints& points) {
     cross.geometry = crossGeometry();
     cross.colour = kBlack;
     f.items.push_back(std::move(cross));
+    if (sized) {
+        addSizedPoints(f, points);
+        return f;
+    }
     DrawItem spots;
     spots.geometry = points.geometry;
     spots.pointSize = 3.0f;
@@ -166,9 +203,16 @@ Frame filmFrame(int width, int height, const FilmPoints& points) {
     return f;
 }
 
+// The intensity look's sizes for this session, or none in the usual look.
+SpotSizes* sizesFor(const Session& s, FilmPoints& points) {
+    if (!s.intensityLook) return nullptr;
+    if (!points.spotSizes || points.spotSizes->crystal() != &s.crystal) points.spotSizes = std::make_unique<SpotSizes>(s.crystal);
+    return points.spotSizes.get();
+}
+
 }  // namespace
 
-int buildRotationPoints(const ReflectionLog& log, const FilmRedraw& redraw, FilmPoints& out) {
+int buildRotationPoints(const ReflectionLog& log, const FilmRedraw& redraw, FilmPoints& out, SpotSizes* sizes) {
     const int n = log.count();
     beginRedraw(out, n);
     for (int i = 0; i < n; ++i) {
@@ -177,13 +221,16 @@ int buildRotationPoints(const ReflectionLog& log, const FilmRedraw& redraw, Film
         const auto fx = static_cast<float>(f.abscissa);
         const auto fy = static_cast<float>(redraw.edited ? f.edited : log.filmOrdinate[i]);
         if (!std::isfinite(fx) || !std::isfinite(fy)) continue;  // no real film position
-        emit(out, fx, fy, indexColour(kRotationColours, h, k));
+        const int pixels = sizes ? sizes->pixels(h, k, log.logL[i]) : 0;
+        if (sizes && pixels == 0) continue;  // negligible |F|²
+        emit(out, fx, fy, indexColour(kRotationColours, h, k), pixels);
     }
-    mergeHiddenPoints(out, redraw.viewportWidth, redraw.viewportHeight);
+    if (!sizes) mergeHiddenPoints(out, redraw.viewportWidth, redraw.viewportHeight);
     return out.count();
 }
 
-int buildWeissenbergPoints(const ReflectionLog& log, const FilmRedraw& redraw, FilmPoints& out) {
+int buildWeissenbergPoints(const ReflectionLog& log, const FilmRedraw& redraw, FilmPoints& out,
+                           SpotSizes* sizes) {
     const int n = log.count();
     beginRedraw(out, n);
     // The cross's colour until the first point with a colour of its own; h = k = 0 keeps it.
@@ -194,10 +241,12 @@ int buildWeissenbergPoints(const ReflectionLog& log, const FilmRedraw& redraw, F
         const auto fx = static_cast<float>(weissenbergAbscissa(log.logAngle[i]));
         const auto fy = static_cast<float>(log.filmOrdinate[i]);
         if (!std::isfinite(fx) || !std::isfinite(fy)) continue;  // no real film position
+        const int pixels = sizes ? sizes->pixels(h, k, log.logL[i]) : 0;
+        if (sizes && pixels == 0) continue;  // negligible |F|²
         if (!weissenbergKeepsColour(h, k)) current = indexColour(kWeissenbergColours, h, k);
-        emit(out, fx, fy, current);
+        emit(out, fx, fy, current, pixels);
     }
-    mergeHiddenPoints(out, redraw.viewportWidth, redraw.viewportHeight);
+    if (!sizes) mergeHiddenPoints(out, redraw.viewportWidth, redraw.viewportHeight);
     return out.count();
 }
 
@@ -216,14 +265,16 @@ FilmRedraw filmRedrawFromSession(const Session& s, int width, int height) {
 
 Frame rotationFilmFrame(const Session& s, int width, int height, bool keepTraces, bool keepPicture,
                         FilmPoints& points) {
-    buildRotationPoints(s.log, filmRedrawFromSession(s, width, height), points);
-    Frame f = filmFrame(width, height, points);
+    SpotSizes* sizes = sizesFor(s, points);
+    buildRotationPoints(s.log, filmRedrawFromSession(s, width, height), points, sizes);
+    Frame f = filmFrame(width, height, points, sizes != nullptr);
     f.drawKeptPicture = keepTraces;
     f.keepPicture = keepPicture;
     return f;
 }
 
 Frame weissenbergFilmFrame(const Session& s, int width, int height, FilmPoints& points) {
-    buildWeissenbergPoints(s.log, filmRedrawFromSession(s, width, height), points);
-    return filmFrame(width, height, points);
+    SpotSizes* sizes = sizesFor(s, points);
+    buildWeissenbergPoints(s.log, filmRedrawFromSession(s, width, height), points, sizes);
+    return filmFrame(width, height, points, sizes != nullptr);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "render/frame.h"
+#include "render/spot_sizes.h"
 #include "session/session.h"
 
 // Values of the latest step, the same for every entry of one film redraw.
@@ -47,6 +48,9 @@ struct FilmPoints {
     std::vector<FilmMergeSlot> mergeSlots;  // places already drawn later in this redraw
     std::uint32_t mergeStamp = 0;
     std::vector<std::uint8_t> keep;         // per point: still drawn after merging
+    std::unique_ptr<SpotSizes> spotSizes;   // the intensity look's sizes, made at its first use
+    std::vector<std::uint8_t> pointPixels;  // intensity look: each point's size in pixels
+    std::vector<std::shared_ptr<Geometry>> bySize;  // intensity look: the points of each size
     int count() const { return geometry ? geometry->count : 0; }
 };
 
@@ -61,11 +65,15 @@ struct FilmPoints {
 // Rotation film: every entry in log order at (abscissa, edited ? edited ordinate : its logged
 // ordinate) in the rotation colour. An entry without a real position (arc sine out of range,
 // anything not finite) is left out. Returns the count.
-int buildRotationPoints(const ReflectionLog& log, const FilmRedraw& redraw, FilmPoints& out);
+// With `sizes` (the intensity look) a reflection of negligible |F|² is left out, every point
+// keeps its size in out.pointPixels, and no point is merged away.
+int buildRotationPoints(const ReflectionLog& log, const FilmRedraw& redraw, FilmPoints& out,
+                        SpotSizes* sizes = nullptr);
 
 // Weissenberg film: the entries of redraw.layer at (-logAngle/pi, logged ordinate) with the
 // Weissenberg colour rule. Returns the count.
-int buildWeissenbergPoints(const ReflectionLog& log, const FilmRedraw& redraw, FilmPoints& out);
+int buildWeissenbergPoints(const ReflectionLog& log, const FilmRedraw& redraw, FilmPoints& out,
+                           SpotSizes* sizes = nullptr);
 
 // The film redraw values of the session's latest step, for a viewport of width x height.
 FilmRedraw filmRedrawFromSession(const Session& s, int width, int height);

@@ -82,19 +82,21 @@ std::uint64_t newGeometryId() {
     return next++;
 }
 
-Geometry latticePointGeometry(const Session& s) {
+Geometry latticePointGeometry(const Session& s, SpotSizes* sizes, int pixels) {
     Geometry g;
     g.primitive = Primitive::points;
     const BuiltScene& b = s.built;
-    const int lMin = b.currentLayer - kScanHalfWidth * b.allLayers;
-    const int lMax = b.currentLayer + kScanHalfWidth * b.allLayers;
-    for (int h = -kScanHalfWidth; h <= kScanHalfWidth; ++h) {
-        for (int k = -kScanHalfWidth; k <= kScanHalfWidth; ++k) {
+    const IndexRange range = indexRange(s.crystal, std::fabs(b.ewaldDiameter));
+    const int lMin = b.allLayers ? -range.l : b.currentLayer;
+    const int lMax = b.allLayers ? range.l : b.currentLayer;
+    for (int h = -range.h; h <= range.h; ++h) {
+        for (int k = -range.k; k <= range.k; ++k) {
             for (int l = lMin; l <= lMax; ++l) {
                 const Vec3 p = s.crystal.latticePoint(h, k, l);
                 const double size = length(p);
                 if (!std::isfinite(size) || size > b.ewaldDiameter) continue;
                 if (s.crystal.isAbsent(h, k, l)) continue;
+                if (sizes && sizes->pixels(h, k, l) != pixels) continue;
                 putVertex(g.positions, p);
                 putColour(g.colours, indexColour(kLatticePointColours, h, k));
                 ++g.count;
@@ -107,13 +109,24 @@ Geometry latticePointGeometry(const Session& s) {
 void updateMainSceneGeometry(const Session& s, MainSceneGeometry& geometry) {
     if (!geometry.ball) geometry.ball = kept(ballGeometry());
     if (!geometry.axes) geometry.axes = kept(axesGeometry(s.crystal));
-    if (geometry.generation == s.built.generation) return;
+    if (geometry.generation == s.built.generation && geometry.intensityLook == s.intensityLook) return;
+    if (geometry.generation != s.built.generation || !geometry.sphere)
+        geometry.sphere = kept(sphereGeometry(s.built.ewaldDiameter / 2));
     geometry.generation = s.built.generation;
-    geometry.latticePoints = kept(latticePointGeometry(s));
-    geometry.sphere = kept(sphereGeometry(s.built.ewaldDiameter / 2));
+    geometry.intensityLook = s.intensityLook;
+    geometry.latticePointsBySize.clear();
+    geometry.latticePoints.reset();
+    if (s.intensityLook) {
+        if (!geometry.spotSizes || geometry.spotSizes->crystal() != &s.crystal) geometry.spotSizes = std::make_unique<SpotSizes>(s.crystal);
+        for (int pixels = 0; pixels <= SpotSizes::kLargest; ++pixels)
+            geometry.latticePointsBySize.push_back(
+                pixels == 0 ? nullptr : kept(latticePointGeometry(s, geometry.spotSizes.get(), pixels)));
+    } else {
+        geometry.latticePoints = kept(latticePointGeometry(s));
+    }
 }
 
-Frame mainFrame(const Session& s, const MainSceneGeometry& geometry, int width, int height) {
+Frame mainFrame(const Session& s, MainSceneGeometry& geometry, int width, int height) {
     Frame f;
     f.width = width;
     f.height = height;
@@ -127,7 +140,13 @@ Frame mainFrame(const Session& s, const MainSceneGeometry& geometry, int width, 
     // Rays and balls of the step's hits, in the crystal frame, lit while the lighting is on
     // (a ray with the item's normal, facing the viewer).
     const Vec3& centre = s.lastScan.sphereCentreCrystal;
+    SpotSizes* sizes = s.intensityLook ? geometry.spotSizes.get() : nullptr;
     for (const LatticeHit& hit : s.lastScan.hits) {
+        // The intensity look leaves out a reflection of negligible |F|² and sizes the others'
+        // balls (the origin's ball keeps its size).
+        const bool origin = hit.h == 0 && hit.k == 0 && hit.l == 0;
+        const int pixels = sizes && !origin ? sizes->pixels(hit.h, hit.k, hit.l) : 3;
+        if (pixels == 0) continue;
         auto ray = std::make_shared<Geometry>();
         ray->primitive = Primitive::lines;
         putVertex(ray->positions, hit.p);
@@ -144,18 +163,29 @@ Frame mainFrame(const Session& s, const MainSceneGeometry& geometry, int width, 
         ballItem.geometry = geometry.ball;
         ballItem.colour = indexColour(kBallColours, hit.h, hit.k);
         ballItem.modelview = multiply(s.orientation, translationMatrix(hit.p));
+        if (pixels != 3) scaleMatrix(ballItem.modelview, pixels / 3.0);
         ballItem.lit = true;
         f.items.push_back(std::move(ballItem));
     }
 
     // Lattice points and axes unlit, then the sphere about the laboratory's (R, 0, 0): the
     // crystal's turn never moves it.
-    if (s.showLatticePoints) {
+    if (s.showLatticePoints && geometry.latticePoints) {
         DrawItem points;
         points.geometry = geometry.latticePoints;
         points.modelview = s.orientation;
         points.pointSize = kLatticePointSize;
         f.items.push_back(std::move(points));
+    }
+    if (s.showLatticePoints) {
+        for (size_t pixels = 1; pixels < geometry.latticePointsBySize.size(); ++pixels) {
+            if (!geometry.latticePointsBySize[pixels] || geometry.latticePointsBySize[pixels]->count == 0) continue;
+            DrawItem points;
+            points.geometry = geometry.latticePointsBySize[pixels];
+            points.modelview = s.orientation;
+            points.pointSize = static_cast<float>(pixels);
+            f.items.push_back(std::move(points));
+        }
     }
     if (s.showAxes) {
         DrawItem axes;

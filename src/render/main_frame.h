@@ -4,14 +4,20 @@
 
 #include <memory>
 
+#include <vector>
+
 #include "render/frame.h"
+#include "render/spot_sizes.h"
 #include "session/session.h"
 
 // The geometry that changes only when the scene is built anew (start-up, F5): kept from
 // frame to frame, so a back end records it once.
 struct MainSceneGeometry {
     int generation = -1;                      // the session's built.generation it was made for
+    int intensityLook = 0;                    // and the session's look
     std::shared_ptr<const Geometry> latticePoints;
+    std::vector<std::shared_ptr<const Geometry>> latticePointsBySize;  // intensity look: index = pixels
+    std::unique_ptr<SpotSizes> spotSizes;     // intensity look: sizes, made at its first use
     std::shared_ptr<const Geometry> axes;
     std::shared_ptr<const Geometry> sphere;   // wire sphere of radius built.ewaldDiameter/2 about the origin
     std::shared_ptr<const Geometry> ball;     // the mark of one reflection, about the origin
@@ -23,8 +29,9 @@ void updateMainSceneGeometry(const Session& s, MainSceneGeometry& geometry);
 
 // The whole picture of the main window, for a viewport of width x height pixels. The scene
 // geometry must be up to date (updateMainSceneGeometry).
-Frame mainFrame(const Session& s, const MainSceneGeometry& geometry, int width, int height);
+Frame mainFrame(const Session& s, MainSceneGeometry& geometry, int width, int height);
 
 // Every allowed lattice point inside the limiting sphere (|p| <= built ewaldDiameter) of the
-// built layers, in its index colour (x, y, z and r, g, b, a per point).
-Geometry latticePointGeometry(const Session& s);
+// built layers, in its index colour (x, y, z and r, g, b, a per point). With `sizes` (the
+// intensity look) only the points drawn `pixels` large.
+Geometry latticePointGeometry(const Session& s, SpotSizes* sizes = nullptr, int pixels = 0);

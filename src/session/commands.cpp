@@ -110,9 +110,27 @@ Effects stepWavelength(Session& s, int direction) {
         e.openRotation = true;
         return e;
     }
+    const bool wasCut = !rangeCutLine(s).empty();
     s.ewaldDiameter += direction * kDiameterStep;
     Effects e = redraw();
     e.console.push_back(formatted("Labda %f", 2.0 / s.ewaldDiameter));  // lambda = 2 / ewaldDiameter
+    if (!wasCut && !rangeCutLine(s).empty()) e.console.push_back(rangeCutLine(s));
+    return e;
+}
+
+// The intensity look needs the atoms: without them the key only says so.
+Effects toggleIntensityLook(Session& s) {
+    const Intensities* intensities = s.crystal.intensities.get();
+    if (!intensities || !intensities->hasAtoms()) {
+        Effects e;
+        e.console.push_back("Keine Atomlagen bekannt: die Intensitaeten brauchen eine CIF-Datei mit Atomen "
+                            "(weissenberg --cif DATEI lambda).");
+        return e;
+    }
+    s.intensityLook = toggled(s.intensityLook);
+    Effects e = redraw();
+    e.console.push_back(s.intensityLook ? "Intensitaeten: Punktgroesse nach |F|^2, ausgeloeschte Reflexe ausgelassen"
+                                        : "Intensitaeten aus");
     return e;
 }
 
@@ -138,6 +156,17 @@ void resetView(Session& s, bool shift) {
 }
 
 }  // namespace
+
+std::string rangeCutLine(const Session& s) {
+    const IndexRange range = indexRange(s.crystal, std::fabs(s.ewaldDiameter) + 2 * kOnSphereTolerance);
+    if (!range.cut) return "";
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "Die Zelle ist fuer diese Wellenlaenge sehr gross: gezeigt und abgesucht werden nur die "
+                  "Indizes |h| <= %d, |k| <= %d, |l| <= %d (hoechstens etwa %.0f Gitterpunkte).",
+                  range.h, range.k, range.l, kMaxSpherePoints);
+    return line;
+}
 
 Session newSession(const Crystal& crystal, double lambda) {
     Session s;
@@ -167,6 +196,7 @@ Effects keyCommand(Session& s, unsigned char key, bool shift) {
         case 'l': return stepWavelength(s, -1);
         case 'z': case 'Z': clearReflectionLog(s.log); break;
         case 'x': s.showAxes = toggled(s.showAxes); break;
+        case 'i': case 'I': return toggleIntensityLook(s);
         default: break;  // "X", "Q", "6" to "9", control characters: only a redraw
     }
     return redraw();

@@ -26,6 +26,10 @@ struct Effects {
     std::vector<std::string> console; // lines for standard output, without the newline
 };
 
+// The console line that says the index range is cut (see kMaxSpherePoints), or empty when
+// the whole limiting sphere of the present wavelength is taken.
+std::string rangeCutLine(const Session& s);
+
 // Start values: the crystal, lambda (the unit of the cell's lengths), everything else as at start.
 Session newSession(const Crystal& crystal, double lambda);
 

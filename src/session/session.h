@@ -34,7 +34,8 @@ struct Session {
     int showAxes = 1;            // x
     int lighting = 1;            // F3
     int blending = 1;            // F6: transparency
-    int allLayers = 1;           // F5: 1 scans layers currentLayer-20..+20; 0 only currentLayer
+    int allLayers = 1;           // F5: 1 scans every layer that meets the limiting sphere; 0 only currentLayer
+    int intensityLook = 0;       // i: spots and lattice points sized by |F|² (needs the atoms of a CIF)
     int spinning = 0;            // F12 on, F11 off: the crystal turns at every idle moment
     int currentLayer = 0;        // layer l of the Weissenberg film and of the one-layer scan
     BuiltScene built;            // what the lattice points and sphere show

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <deque>
 #include <limits>
 #include <random>
@@ -93,8 +94,9 @@ TEST(EwaldScan, HandDerivedCasesFullAndFast) {
         {"one layer 4", input(x, y, z, 2, 4, 0, 1, kIdentity), {{4, 0, 4}}},
         {"one layer -4", input(x, y, z, 2, -4, 0, 1, kIdentity), {{4, 0, -4}}},
         {"one layer 0", input(x, y, z, 2, 0, 0, 1, kIdentity), {{0, 0, 0}, {4, -4, 0}, {4, 4, 0}, {8, 0, 0}}},
-        {"layers 10..50", input(x, y, z, 2, 30, 1, 1, kIdentity), {}},
-        {"layers -24..16", input(x, y, z, 2, -4, 1, 1, kIdentity),
+        {"all layers, whatever the current one", input(x, y, z, 2, 30, 1, 1, kIdentity),
+         {{0, 0, 0}, {4, -4, 0}, {4, 0, -4}, {4, 0, 4}, {4, 4, 0}, {8, 0, 0}}},
+        {"all layers about layer -4", input(x, y, z, 2, -4, 1, 1, kIdentity),
          {{0, 0, 0}, {4, -4, 0}, {4, 0, -4}, {4, 0, 4}, {4, 4, 0}, {8, 0, 0}}},
         {"turned 90 about z", input(x, y, z, 2, 0, 1, 1, kQuarterZ),
          {{-4, -4, 0}, {0, -8, 0}, {0, -4, -4}, {0, -4, 4}, {0, 0, 0}, {4, -4, 0}}},
@@ -298,4 +300,61 @@ TEST(EwaldScan, FastScanEqualsFullLoop) {
                 runs, tuned, atTolerance, hits);
     EXPECT_GT(hits, 10000u);
     EXPECT_GT(atTolerance, 200);
+}
+
+// Large cells: the index box holds the whole limiting sphere (every point with |p| <= 2/lambda
+// has its indices inside it, checked over a box twice as wide), the fast scan finds what the
+// plain loop over that box finds, and a cell whose sphere holds too many points is cut.
+TEST(EwaldScan, WholeLimitingSphereOfLargeCells) {
+    struct Cell {
+        const char* name;
+        double a, b, c, alpha, beta, gamma, lambda;
+    };
+    const Cell cells[] = {
+        {"cubic 25 at 0.71", 25, 25, 25, 90, 90, 90, 0.71},
+        {"triclinic 15", 15, 13, 17, 75, 100, 110, 0.71},
+        {"start crystal", 5, 5, 5, 90, 90, 90, 1.5418},
+    };
+    for (const Cell& cell : cells) {
+        const Crystal crystal = makeCrystal(cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma, 1);
+        const double diameter = 2 / cell.lambda;
+        const IndexRange range = indexRange(crystal, diameter);
+        EXPECT_FALSE(range.cut) << cell.name;
+        // Along each axis the farthest index inside the sphere, found by walking the lattice.
+        int reach[3] = {0, 0, 0};
+        for (int h = -2 * range.h; h <= 2 * range.h; h += 1)
+            for (int k = -2 * range.k; k <= 2 * range.k; ++k)
+                for (int l = -2 * range.l; l <= 2 * range.l; ++l) {
+                    if (length(crystal.latticePoint(h, k, l)) > diameter) continue;
+                    reach[0] = std::max(reach[0], std::abs(h));
+                    reach[1] = std::max(reach[1], std::abs(k));
+                    reach[2] = std::max(reach[2], std::abs(l));
+                }
+        EXPECT_LE(reach[0], range.h) << cell.name;
+        EXPECT_LE(reach[1], range.k) << cell.name;
+        EXPECT_LE(reach[2], range.l) << cell.name;
+        EXPECT_GE(reach[0], range.h - 1) << cell.name;  // and not much wider
+
+        const double turns[][3] = {{0, 0, 0}, {0, 0, 33}, {25, 0, 40}, {33, -57, 71}};
+        for (const auto& t : turns) {
+            ScanInput in;
+            in.crystal = &crystal;
+            in.ewaldDiameter = diameter;
+            turnMatrix(in.orientation, t[0], 1, 0, 0);
+            turnMatrix(in.orientation, t[1], 0, 1, 0);
+            turnMatrix(in.orientation, t[2], 0, 0, 1);
+            ScanResult full, fast;
+            scanEwaldSphereFull(in, full);
+            scanEwaldSphere(in, fast);
+            EXPECT_EQ(indices(full), indices(fast)) << cell.name;
+            EXPECT_GT(full.hits.size(), 1u) << cell.name;
+        }
+    }
+    // A 400 Å cell at 0.5 Å would hold some 2e9 points: cut to about the bound.
+    const Crystal huge = makeCrystal(400, 400, 400, 90, 90, 90, 1);
+    const IndexRange cut = indexRange(huge, 4.0);
+    EXPECT_TRUE(cut.cut);
+    const double box = (2.0 * cut.h + 1) * (2.0 * cut.k + 1) * (2.0 * cut.l + 1);
+    EXPECT_LE(box, 8 * kMaxSpherePoints);
+    EXPECT_GE(box, kMaxSpherePoints);
 }

@@ -14,10 +14,10 @@ TEST(ReflectionLog, AppendsInOrderStopsAtCapacityAndClears) {
     EXPECT_EQ(log.filmOrdinate[0], -0.25);
 
     for (int i = 1; i < kLogCapacity; ++i) appendReflection(log, i % 7, 0, 0, 1.0, 0.0);
-    ASSERT_EQ(log.count(), 100000);
+    ASSERT_EQ(log.count(), kLogCapacity);
     const int lastH = log.logH[kLogCapacity - 1];
     appendReflection(log, 99, 99, 99, 2.0, 0.0);  // full: nothing is written
-    EXPECT_EQ(log.count(), 100000);
+    EXPECT_EQ(log.count(), kLogCapacity);
     EXPECT_EQ(log.logH[kLogCapacity - 1], lastH);
 
     clearReflectionLog(log);

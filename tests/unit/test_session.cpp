@@ -11,6 +11,7 @@
 #include "render/film_frame.h"
 #include "render/main_frame.h"
 #include "render/recording_renderer.h"
+#include "session/command_line.h"
 #include "session/commands.h"
 
 namespace {
@@ -306,4 +307,82 @@ TEST(Session, MainFrameShowsBallsWhereTheReflectionsAreInTheirColours) {
     const std::vector<RecordedItem> fewer = recordFrame(mainFrame(s, geometry, 520, 520));
     EXPECT_EQ(fewer.size(), 2 * 13u + 2);
     for (const RecordedItem& item : fewer) EXPECT_FALSE(item.lit);
+}
+
+namespace {
+Session cifSession(const char* file) {
+    const StartRequest r = readStartRequest({std::string(WEISSENBERG_DATA_DIR) + "/cif/" + file, "1.5418"});
+    EXPECT_EQ(r.kind, StartRequest::Kind::run) << r.error;
+    Crystal crystal = makeCrystal(r.cell[0], r.cell[1], r.cell[2], r.cell[3], r.cell[4], r.cell[5], r.spaceGroup);
+    crystal.intensities = std::make_shared<const Intensities>(*r.cif);
+    return newSession(crystal, r.lambda);
+}
+
+// The points of a film frame, by size, with their film positions.
+std::vector<std::pair<float, Vec3>> spots(const Frame& frame) {
+    std::vector<std::pair<float, Vec3>> out;
+    const std::vector<RecordedItem> items = recordFrame(frame);
+    for (const RecordedItem& item : items) {
+        if (item.primitive != Primitive::points) continue;
+        for (const Vec3& v : item.picture) out.push_back({item.pointSize, v});
+    }
+    return out;
+}
+}  // namespace
+
+// The intensity look: NaCl's strong 200 is drawn larger than its weak 111 (4(f_Cl - f_Na)
+// against 4(f_Na + f_Cl)); diamond's 222, allowed by F d -3 m but of zero |F|, is left out;
+// without atoms the key only says so.
+TEST(Session, IntensityLookSizesSpotsByTheStructureFactor) {
+    Session nacl = cifSession("nacl.cif");
+    appendReflection(nacl.log, 1, 1, 1, 0.5, 0.1);
+    appendReflection(nacl.log, 2, 0, 0, -0.5, 0.3);
+    FilmPoints points;
+    Effects e = keyCommand(nacl, 'i', false);
+    EXPECT_EQ(nacl.intensityLook, 1);
+    EXPECT_TRUE(e.redraw);
+    nacl.currentLayer = 1;
+    std::vector<std::pair<float, Vec3>> s111 = spots(weissenbergFilmFrame(nacl, 520, 520, points));
+    nacl.currentLayer = 0;
+    std::vector<std::pair<float, Vec3>> s200 = spots(weissenbergFilmFrame(nacl, 520, 520, points));
+    ASSERT_EQ(s111.size(), 1u);
+    ASSERT_EQ(s200.size(), 1u);
+    EXPECT_LT(s111[0].first, s200[0].first);
+    EXPECT_NEAR(s200[0].second.y, 0.3, 1e-6);
+    keyCommand(nacl, 'i', false);
+    EXPECT_EQ(spots(weissenbergFilmFrame(nacl, 520, 520, points))[0].first, 3.0f);
+
+    Session diamond = cifSession("diamond.cif");
+    appendReflection(diamond.log, 2, 2, 2, 0.5, 0.1);
+    appendReflection(diamond.log, 2, 2, 0, 0.5, 0.2);
+    beginRotationFilmRedraw(diamond, true);  // the film radius
+    keyCommand(diamond, 'i', false);
+    EXPECT_EQ(spots(rotationFilmFrame(diamond, 520, 520, false, false, points)).size(), 1u);
+    keyCommand(diamond, 'i', false);
+    EXPECT_EQ(spots(rotationFilmFrame(diamond, 520, 520, false, false, points)).size(), 2u);
+
+    // Lattice points of the main view: 222 left out in the intensity look only.
+    MainSceneGeometry geometry;
+    const auto hasPointAt = [&](const Session& s, const Vec3& p) {
+        updateMainSceneGeometry(s, geometry);
+        for (const RecordedItem& item : recordFrame(mainFrame(s, geometry, 520, 520))) {
+            if (item.primitive != Primitive::points) continue;
+            for (const Vec3& v : item.picture)
+                if (length(v - p) < 1e-6) return true;
+        }
+        return false;
+    };
+    const double e222 = 1.05 * 2 / 1.5418;
+    const Vec3 at222{2 * diamond.crystal.reciprocal.aLen / e222, 2 * diamond.crystal.reciprocal.bLen / e222,
+                     -2 * diamond.crystal.reciprocal.cLen / e222};  // the box's depth axis is reversed
+    EXPECT_TRUE(hasPointAt(diamond, at222));
+    keyCommand(diamond, 'i', false);
+    EXPECT_FALSE(hasPointAt(diamond, at222));
+
+    Session plain = startSession();
+    e = keyCommand(plain, 'i', false);
+    EXPECT_EQ(plain.intensityLook, 0);
+    EXPECT_FALSE(e.redraw);
+    ASSERT_EQ(e.console.size(), 1u);
+    EXPECT_EQ(e.console[0].find("Keine Atomlagen bekannt"), 0u);
 }
