@@ -17,12 +17,15 @@ TEST(Start, ConsoleLinesReportWhatWasRead) {
         {{"5", "5", "5", "90", "90", "90", "1.5418"},
          {"5.000000 5.000000 5.000000 90.000000 90.000000 90.000000 1.541800 ", " Lambda: 1.541800", "SPGN 1",
           "0.200000 0.200000 0.200000   1.570796 1.570796 1.570796"}},
-        // A symbol is named; a huge edge is echoed in full (1e30 has no exact double).
+        // A symbol is named; a huge edge is echoed in full (1e30 has no exact double), and the
+        // index range along a is cut.
         {{"1e30", "4", "4", "90", "90", "90", "1,5", "P21/c"},
          {"1000000000000000019884624838656.000000 4.000000 4.000000 90.000000 90.000000 90.000000 "
           "1.500000 14.000000 ",
           " Lambda: 1.500000", "SPGN 14", "Raumgruppe P 1 21/c 1",
-          "0.000000 0.250000 0.250000   1.570796 1.570796 1.570796"}},
+          "0.000000 0.250000 0.250000   1.570796 1.570796 1.570796",
+          "Die Zelle ist fuer diese Wellenlaenge sehr gross: gezeigt und abgesucht werden nur die Indizes "
+          "|h| <= 688727, |k| <= 1, |l| <= 1 (hoechstens etwa 2000000 Gitterpunkte)."}},
         // NaCl's cell edge 5.6402: a* = 0.177299.
         {{"--cif", nacl, "1.5418"},
          {"5.640200 5.640200 5.640200 90.000000 90.000000 90.000000 1.541800 225.000000 ", " Lambda: 1.541800",
