@@ -4,7 +4,10 @@
 # compiles them), gemmi's headers, node, and a headless Chromium (the small headless
 # shell where the distribution has it, else the full browser).
 # Prints nothing when everything is there. Uses sudo when not run as root.
+#   web/install_deps.sh [--no-browser]     --no-browser: what building and serving need only
 set -euo pipefail
+want_browser=1
+[ "${1:-}" = "--no-browser" ] && want_browser=0
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 missing=()
 for p in emscripten cmake make googletest gemmi-dev; do
@@ -12,7 +15,7 @@ for p in emscripten cmake make googletest gemmi-dev; do
 done
 command -v node >/dev/null 2>&1 || installed nodejs || missing+=(nodejs)
 need_browser=0
-installed chromium-headless-shell || installed chromium || need_browser=1
+[ $want_browser -eq 0 ] || installed chromium-headless-shell || installed chromium || need_browser=1
 [ ${#missing[@]} -eq 0 ] && [ $need_browser -eq 0 ] && exit 0
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

@@ -17,6 +17,15 @@ const SPECIAL_KEYS = {
 // Keys without a character that the toolkit hands on as control characters.
 const CONTROL_KEYS = { Escape: 27, Enter: 13, Backspace: 8, Delete: 127 };
 
+// Keys without a menu entry, as buttons for a computer without them (a tablet): caption, key
+// and whether it is a special key.
+const KEY_BUTTONS = [
+  ['\u2190', 'ArrowLeft', true], ['\u2192', 'ArrowRight', true], ['\u2191', 'ArrowUp', true],
+  ['\u2193', 'ArrowDown', true], ['Bild\u2191', 'PageUp', true], ['Bild\u2193', 'PageDown', true],
+  ['a', 'a'], ['d', 'd'], ['w', 'w'], ['s', 's'], ['l', 'l'], ['L', 'L'], ['z', 'z'],
+  ['0', '0'], ['1', '1'], ['2', '2'], ['3', '3'], ['4', '4'], ['5', '5'],
+];
+
 const START_VALUES = ['a', 'b', 'c', 'alpha', 'beta', 'gamma', 'lambda', 'group'];
 const CANVASES = ['#main-view', '#rotation-view', '#weissenberg-view'];
 const PANELS = ['#main-panel', '#rotation-panel', '#weissenberg-panel'];
@@ -79,7 +88,7 @@ window.Module = {
   page,
   canvas: $('#main-view'),
   print: (text) => console.log(text),
-  printErr: (text) => console.warn(text),
+  printErr: (text) => console.error(text),   // the program's standard error: a fault
 };
 
 function animate() {
@@ -240,7 +249,7 @@ function attachFilmMouse(selector, film) {
   }
 }
 
-// ---- menu: the pop-up menu and the button row, from the program's one table -----------------
+// ---- menu: the pop-up menu and the button rows (the menu's from the program's one table) ----
 
 function menuEntries() {
   return JSON.parse(Module.UTF8ToString(Module._wbMenuEntries()));
@@ -271,6 +280,19 @@ function buildMenus() {
       row.appendChild(button);
     }
     menu.appendChild(item);
+  }
+  const keys = $('#key-buttons');
+  keys.replaceChildren();
+  for (const [caption, key, special] of KEY_BUTTONS) {
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.textContent = caption;
+    button.dataset.key = key;
+    button.addEventListener('click', () => {
+      if (special) Module._wbSpecialKey(SPECIAL_KEYS[key], 0);
+      else Module._wbKey(key.charCodeAt(0), key === 'L' ? 1 : 0);
+    });
+    keys.appendChild(button);
   }
   // An entry is chosen by releasing a button over it: after a right press that opened the
   // menu (press, move, release, as on the desktop) or by a click.

@@ -340,7 +340,7 @@ int main() {
     const struct {
         WebView which;
         bool depth, antialias;
-    } canvases[] = {{WebView::main, true, true}, {WebView::rotation, false, false}, {WebView::weissenberg, false, false}};
+    } canvases[] = {{WebView::main, true, false}, {WebView::rotation, false, false}, {WebView::weissenberg, false, false}};
     for (const auto& c : canvases) {
         CanvasView& v = view(c.which);
         v.context = createContext(kCanvasSelectors[static_cast<int>(c.which)], c.depth, c.antialias);

@@ -5,6 +5,7 @@
 #include <GLES2/gl2.h>
 
 #include <cstdio>
+#include <string>
 #include <unordered_set>
 #include <utility>
 
@@ -15,12 +16,15 @@ constexpr GLuint kPosition = 0;
 constexpr GLuint kNormal = 1;
 constexpr GLuint kColour = 2;
 
-// Per-vertex (Gouraud) lighting as OpenGL 1.1 computes it for the desktop's set-up (its
-// equation 2.x of "Lighting"): light 0 directional from (1, 1, 1) in the eye frame, colour
-// material for ambient and diffuse, material specular white with shininess 125, light ambient
-// (0.1, 0.3, 0.1), diffuse 0.8, specular 1, the light model's default ambient 0.2, an infinite
-// viewer (half vector between the light and +z). Diffuse and specular only where n.L > 0.
-const char* const kVertexShader = R"(
+constexpr GLuint kOther = 3;   // smooth lines: the segment's other end
+constexpr GLuint kCorner = 4;  // smooth lines: (side across the line -1 or +1, end 0 or 1)
+
+// Per-vertex (Gouraud) lighting as OpenGL 1.1 computes it for the desktop's set-up: light 0
+// directional from (1, 1, 1) in the eye frame, colour material for ambient and diffuse,
+// material specular white with shininess 125, light ambient (0.1, 0.3, 0.1), diffuse 0.8,
+// specular 1, the light model's default ambient 0.2, an infinite viewer (half vector between
+// the light and +z). Diffuse and specular only where n.L > 0.
+const std::string kLighting = R"(
 attribute vec4 position;
 attribute vec3 normal;
 attribute vec4 colour;
@@ -28,25 +32,69 @@ uniform mat4 modelview;
 uniform mat4 projection;
 uniform mat3 normalMatrix;
 uniform float lit;
-uniform float pointSize;
 varying vec4 shade;
+vec4 lighted(vec4 c) {
+    if (lit < 0.5) return c;
+    vec3 n = normalMatrix * normal;
+    vec3 toLight = normalize(vec3(1.0, 1.0, 1.0));
+    float diffuse = dot(n, toLight);
+    vec3 rgb = c.rgb * (vec3(0.2) + vec3(0.1, 0.3, 0.1));
+    if (diffuse > 0.0) {
+        rgb += 0.8 * diffuse * c.rgb;
+        float h = max(dot(n, normalize(toLight + vec3(0.0, 0.0, 1.0))), 0.0);
+        rgb += vec3(pow(h, 125.0));
+    }
+    return clamp(vec4(rgb, c.a), 0.0, 1.0);
+}
+)";
+
+const std::string kVertexShader = kLighting + R"(
+uniform float pointSize;
 void main() {
     gl_Position = projection * (modelview * position);
     gl_PointSize = pointSize;
-    vec4 c = colour;
-    if (lit > 0.5) {
-        vec3 n = normalMatrix * normal;
-        vec3 toLight = normalize(vec3(1.0, 1.0, 1.0));
-        float diffuse = dot(n, toLight);
-        vec3 rgb = c.rgb * (vec3(0.2) + vec3(0.1, 0.3, 0.1));
-        if (diffuse > 0.0) {
-            rgb += 0.8 * diffuse * c.rgb;
-            float h = max(dot(n, normalize(toLight + vec3(0.0, 0.0, 1.0))), 0.0);
-            rgb += vec3(pow(h, 125.0));
-        }
-        c = vec4(rgb, c.a);
-    }
-    shade = clamp(c, 0.0, 1.0);
+    shade = lighted(colour);
+}
+)";
+
+// A smooth line's corner: the segment's ends in pixels, this end moved across the line by
+// half its width and one half pixel (the fringe) and along it by half a pixel outwards.
+// `across` reaches the fringe's outer edge in pixels from the line's middle.
+const std::string kLineVertexShader = kLighting + R"(
+attribute vec4 other;
+attribute vec2 corner;
+uniform vec2 viewport;
+uniform mediump float halfWidth;  // the fragment shader's precision
+varying float across;
+void main() {
+    vec4 here = projection * (modelview * position);
+    vec4 there = projection * (modelview * other);
+    vec2 halfViewport = 0.5 * viewport;
+    vec2 fromFirst = (there.xy / there.w - here.xy / here.w) * halfViewport;
+    if (corner.y > 0.5) fromFirst = -fromFirst;   // from the first end to the second
+    float len = length(fromFirst);
+    vec2 along = len > 0.0 ? fromFirst / len : vec2(1.0, 0.0);
+    vec2 side = vec2(-along.y, along.x);
+    float reach = halfWidth + 0.5;
+    vec2 shift = side * corner.x * reach + along * (corner.y > 0.5 ? 0.5 : -0.5);
+    here.xy += shift / halfViewport * here.w;
+    gl_Position = here;
+    across = corner.x * reach;
+    shade = lighted(colour);
+}
+)";
+
+// The share of a pixel that the line of width 2 halfWidth covers, across the line.
+const char* const kLineFragmentShader = R"(
+precision mediump float;
+uniform float halfWidth;
+varying vec4 shade;
+varying float across;
+void main() {
+    float coverage = clamp(halfWidth + 0.5 - abs(across), 0.0, 1.0) * min(2.0 * halfWidth, 1.0);
+    float alpha = shade.a * coverage;
+    if (alpha <= 0.01) discard;
+    gl_FragColor = vec4(shade.rgb, alpha);
 }
 )";
 
@@ -105,10 +153,10 @@ GLuint compile(GLenum kind, const char* source) {
     return shader;
 }
 
-GLuint link(const char* vertex, const char* fragment, const std::vector<std::pair<GLuint, const char*>>& slots) {
+GLuint link(const std::string& vertex, const std::string& fragment, const std::vector<std::pair<GLuint, const char*>>& slots) {
     const GLuint program = glCreateProgram();
-    const GLuint vs = compile(GL_VERTEX_SHADER, vertex);
-    const GLuint fs = compile(GL_FRAGMENT_SHADER, fragment);
+    const GLuint vs = compile(GL_VERTEX_SHADER, vertex.c_str());
+    const GLuint fs = compile(GL_FRAGMENT_SHADER, fragment.c_str());
     glAttachShader(program, vs);
     glAttachShader(program, fs);
     for (const auto& slot : slots) glBindAttribLocation(program, slot.first, slot.second);
@@ -152,6 +200,45 @@ void normalMatrix(const Mat4& m, float out[9]) {
         for (int row = 0; row < 3; ++row) out[3 * col + row] = static_cast<float>(c[row][col] * scale);
 }
 
+void uploadIndices(GLuint buffer, const std::vector<GLuint>& data, GLenum usage) {
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.size() * sizeof(GLuint)), data.data(), usage);
+}
+
+// Smooth lines' corners: per segment (first end F, second end S) the corners F-, F+, S-, S+
+// (side across the line, the same for both ends), two triangles F- F+ S+ and F- S+ S-.
+struct LineCorners {
+    std::vector<float> position, other, normal, colour, corner;  // x y z, x y z, x y z, rgba, side end
+    std::vector<GLuint> index;
+};
+
+LineCorners lineCorners(const Geometry& g) {
+    LineCorners out;
+    const int segments = g.count / 2;
+    const int n = g.positionSize;
+    auto point = [&](std::vector<float>& to, int v) {
+        for (int i = 0; i < 3; ++i) to.push_back(i < n ? g.positions[static_cast<size_t>(n * v + i)] : 0.0f);
+    };
+    for (int segment = 0; segment < segments; ++segment) {
+        const GLuint base = static_cast<GLuint>(out.corner.size() / 2);
+        for (int end = 0; end < 2; ++end) {
+            const int here = 2 * segment + end, there = 2 * segment + 1 - end;
+            for (const float side : {-1.0f, 1.0f}) {
+                point(out.position, here);
+                point(out.other, there);
+                out.corner.insert(out.corner.end(), {side, static_cast<float>(end)});
+                if (!g.normals.empty())
+                    out.normal.insert(out.normal.end(), g.normals.begin() + 3 * here, g.normals.begin() + 3 * here + 3);
+                if (!g.colours.empty())
+                    out.colour.insert(out.colour.end(), g.colours.begin() + g.colourSize * here,
+                                      g.colours.begin() + g.colourSize * (here + 1));
+            }
+        }
+        out.index.insert(out.index.end(), {base, base + 1, base + 3, base, base + 3, base + 2});
+    }
+    return out;
+}
+
 }  // namespace
 
 void WebGlRenderer::setUp() {
@@ -162,6 +249,19 @@ void WebGlRenderer::setUp() {
     loc_.normalMatrix = glGetUniformLocation(program_, "normalMatrix");
     loc_.lit = glGetUniformLocation(program_, "lit");
     loc_.pointSize = glGetUniformLocation(program_, "pointSize");
+
+    lineProgram_ = link(kLineVertexShader, kLineFragmentShader,
+                        {{kPosition, "position"}, {kNormal, "normal"}, {kColour, "colour"}, {kOther, "other"},
+                         {kCorner, "corner"}});
+    lineLoc_.modelview = glGetUniformLocation(lineProgram_, "modelview");
+    lineLoc_.projection = glGetUniformLocation(lineProgram_, "projection");
+    lineLoc_.normalMatrix = glGetUniformLocation(lineProgram_, "normalMatrix");
+    lineLoc_.lit = glGetUniformLocation(lineProgram_, "lit");
+    viewportLoc_ = glGetUniformLocation(lineProgram_, "viewport");
+    halfWidthLoc_ = glGetUniformLocation(lineProgram_, "halfWidth");
+    for (GLuint* b : {&streamQuads_.position, &streamQuads_.other, &streamQuads_.normal, &streamQuads_.colour,
+                      &streamQuads_.corner, &streamQuads_.index})
+        glGenBuffers(1, b);
 
     copyProgram_ = link(kCopyVertexShader, kCopyFragmentShader, {{kPosition, "corner"}});
     loc_.copyTexture = glGetUniformLocation(copyProgram_, "picture");
@@ -203,6 +303,8 @@ void WebGlRenderer::drawTexture(unsigned texture) {
     glUniform1i(loc_.copyTexture, 0);
     glDisableVertexAttribArray(kNormal);
     glDisableVertexAttribArray(kColour);
+    glDisableVertexAttribArray(kOther);
+    glDisableVertexAttribArray(kCorner);
     glEnableVertexAttribArray(kPosition);
     glBindBuffer(GL_ARRAY_BUFFER, quad_);
     glVertexAttribPointer(kPosition, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
@@ -228,11 +330,18 @@ void WebGlRenderer::draw(const Frame& frame) {
 
     setCapability(GL_DEPTH_TEST, frame.depthTest);
     setCapability(GL_BLEND, frame.blending);
-    glUseProgram(program_);
     float projection[16];
     toFloats(frame.projection, projection);
+    glUseProgram(lineProgram_);
+    glUniformMatrix4fv(lineLoc_.projection, 1, GL_FALSE, projection);
+    glUniform2f(viewportLoc_, static_cast<float>(frame.width), static_cast<float>(frame.height));
+    glUseProgram(program_);
     glUniformMatrix4fv(loc_.projection, 1, GL_FALSE, projection);
-    for (const DrawItem& item : frame.items) drawItem(frame, item);
+    for (const DrawItem& item : frame.items) {
+        if (!item.geometry || item.geometry->count <= 0) continue;
+        if (frame.smoothLines && item.geometry->primitive == Primitive::lines) drawSmoothLines(frame, item);
+        else drawItem(frame, item);
+    }
 
     if (offscreen) {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -247,23 +356,21 @@ void WebGlRenderer::draw(const Frame& frame) {
     forgetUnusedBuffers(frame);
 }
 
-void WebGlRenderer::drawItem(const Frame& frame, const DrawItem& item) {
-    if (!item.geometry || item.geometry->count <= 0) return;
-    const Geometry& g = *item.geometry;
+// The uniforms and constant attributes both programs share: modelview, lighting, and the
+// item's colour and normal where the geometry has none of its own.
+void WebGlRenderer::setItemUniforms(const Frame& frame, const DrawItem& item, bool lines) {
+    const Locations& at = lines ? lineLoc_ : loc_;
     float modelview[16];
     toFloats(item.modelview, modelview);
-    glUniformMatrix4fv(loc_.modelview, 1, GL_FALSE, modelview);
+    glUniformMatrix4fv(at.modelview, 1, GL_FALSE, modelview);
     const bool lit = frame.lighting && item.lit;
-    glUniform1f(loc_.lit, lit ? 1.0f : 0.0f);
+    glUniform1f(at.lit, lit ? 1.0f : 0.0f);
     if (lit) {
         float normals[9];
         normalMatrix(item.modelview, normals);
-        glUniformMatrix3fv(loc_.normalMatrix, 1, GL_FALSE, normals);
+        glUniformMatrix3fv(at.normalMatrix, 1, GL_FALSE, normals);
     }
-    glUniform1f(loc_.pointSize, item.pointSize);
-    // Browsers draw lines one pixel wide whatever is asked; the call is kept for those that can.
-    glLineWidth(item.lineWidth);
-    bindGeometry(g);
+    const Geometry& g = *item.geometry;
     if (g.colours.empty()) {
         glDisableVertexAttribArray(kColour);
         glVertexAttrib4f(kColour, item.colour.r, item.colour.g, item.colour.b, item.colour.a);
@@ -273,7 +380,81 @@ void WebGlRenderer::drawItem(const Frame& frame, const DrawItem& item) {
         glVertexAttrib3f(kNormal, static_cast<float>(item.normal.x), static_cast<float>(item.normal.y),
                          static_cast<float>(item.normal.z));
     }
+}
+
+void WebGlRenderer::drawItem(const Frame& frame, const DrawItem& item) {
+    const Geometry& g = *item.geometry;
+    glUseProgram(program_);
+    glDisableVertexAttribArray(kOther);
+    glDisableVertexAttribArray(kCorner);
+    glUniform1f(loc_.pointSize, item.pointSize);
+    // Browsers draw aliased lines one pixel wide whatever is asked; the call is kept for those that can.
+    glLineWidth(item.lineWidth);
+    bindGeometry(g);
+    setItemUniforms(frame, item, false);
     glDrawArrays(glPrimitive(g.primitive), 0, g.count);
+}
+
+void WebGlRenderer::drawSmoothLines(const Frame& frame, const DrawItem& item) {
+    const Geometry& g = *item.geometry;
+    glUseProgram(lineProgram_);
+    glUniform1f(halfWidthLoc_, 0.5f * item.lineWidth);
+    LineQuads quads = streamQuads_;
+    if (g.kept) {
+        quads = quadsFor(g);
+    } else {
+        const LineCorners c = lineCorners(g);
+        upload(quads.position, c.position, GL_STREAM_DRAW);
+        upload(quads.other, c.other, GL_STREAM_DRAW);
+        upload(quads.corner, c.corner, GL_STREAM_DRAW);
+        if (!c.normal.empty()) upload(quads.normal, c.normal, GL_STREAM_DRAW);
+        if (!c.colour.empty()) upload(quads.colour, c.colour, GL_STREAM_DRAW);
+        uploadIndices(quads.index, c.index, GL_STREAM_DRAW);
+        quads.indexCount = static_cast<int>(c.index.size());
+    }
+    const struct {
+        GLuint slot;
+        GLuint buffer;
+        int size;
+        bool used;
+    } arrays[] = {{kPosition, quads.position, 3, true},
+                  {kOther, quads.other, 3, true},
+                  {kCorner, quads.corner, 2, true},
+                  {kNormal, quads.normal, 3, !g.normals.empty()},
+                  {kColour, quads.colour, g.colourSize, !g.colours.empty()}};
+    for (const auto& a : arrays) {
+        if (!a.used) continue;
+        glEnableVertexAttribArray(a.slot);
+        glBindBuffer(GL_ARRAY_BUFFER, a.buffer);
+        glVertexAttribPointer(a.slot, a.size, GL_FLOAT, GL_FALSE, 0, nullptr);
+    }
+    setItemUniforms(frame, item, true);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quads.index);
+    glDrawElements(GL_TRIANGLES, quads.indexCount, GL_UNSIGNED_INT, nullptr);
+}
+
+// Kept smooth lines go to the GPU as their quads once, when first drawn.
+const WebGlRenderer::LineQuads& WebGlRenderer::quadsFor(const Geometry& g) {
+    const auto found = keptQuads_.find(g.id);
+    if (found != keptQuads_.end()) return found->second;
+    const LineCorners c = lineCorners(g);
+    LineQuads q;
+    for (GLuint* b : {&q.position, &q.other, &q.corner, &q.index}) glGenBuffers(1, b);
+    upload(q.position, c.position, GL_STATIC_DRAW);
+    upload(q.other, c.other, GL_STATIC_DRAW);
+    upload(q.corner, c.corner, GL_STATIC_DRAW);
+    if (!c.normal.empty()) {
+        glGenBuffers(1, &q.normal);
+        upload(q.normal, c.normal, GL_STATIC_DRAW);
+    }
+    if (!c.colour.empty()) {
+        glGenBuffers(1, &q.colour);
+        upload(q.colour, c.colour, GL_STATIC_DRAW);
+    }
+    uploadIndices(q.index, c.index, GL_STATIC_DRAW);
+    q.indexCount = static_cast<int>(c.index.size());
+    recordedThisFrame_ = true;
+    return keptQuads_.emplace(g.id, q).first->second;
 }
 
 // Points the attributes at the geometry's buffers: its own for kept geometry, else the
@@ -335,6 +516,16 @@ void WebGlRenderer::forgetUnusedBuffers(const Frame& frame) {
             for (GLuint buffer : {b.position, b.normal, b.colour})
                 if (buffer != 0) glDeleteBuffers(1, &buffer);
             it = kept_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (auto it = keptQuads_.begin(); it != keptQuads_.end();) {
+        if (drawn.count(it->first) == 0) {
+            const LineQuads& q = it->second;
+            for (GLuint buffer : {q.position, q.other, q.normal, q.colour, q.corner, q.index})
+                if (buffer != 0) glDeleteBuffers(1, &buffer);
+            it = keptQuads_.erase(it);
         } else {
             ++it;
         }
