@@ -415,7 +415,7 @@ export function decodePng(png) {
   const raw = inflateSync(Buffer.concat(idat));
   const stride = width * channels;
   const rows = Buffer.alloc(stride * height);
-  // Undo the per-row filters (PNG specification, section 9): 0 none, 1 sub, 2 up,
+  // Undo the per-row filters (the PNG standard, section 9): 0 none, 1 sub, 2 up,
   // 3 average, 4 Paeth; each predicts a byte from its left (a), upper (b), upper-left (c).
   for (let y = 0; y < height; ++y) {
     const filter = raw[y * (stride + 1)];
