@@ -7,12 +7,12 @@
 #include <chrono>
 #include <string>
 
-#include "app/scene_state.h"
+#include "platform/app.h"
 
 // ---- the three groups of figures ------------------------------------------------------
 
-// Ewald scan over 41 layers, full triple loop and ours, for three crystals at several
-// orientations; each pair's hits are compared before anything is timed.
+// Ewald scan over the limiting sphere's index box, full triple loop and ours, for three
+// crystals at several orientations; each pair's hits are compared before anything is timed.
 void registerScanBenchmarks();
 
 // Film coordinates of the full log for both films (the per-redraw array builders).
@@ -27,14 +27,14 @@ void registerRedrawBenchmarks();
 // film windows open and following, each placed so that the films lie wholly on the screen.
 void setUpWindows(int* argc, char** argv);
 
-// Fills the log as a spin with both films open fills it: the spin's turn, the Ewald scan
-// and the log of every main redraw, and the ordinates each film redraw latches, until the
-// log holds kLogCapacity entries. Leaves the crystal where the spin stopped and keeps a copy
-// of the log. Returns the number of spin steps it took.
+// Fills the log as a spin with both films open fills it: the spin's turn, then the scan and
+// the log of the main redraw (each entry with its film ordinate), until the log holds
+// kLogCapacity entries. Leaves the crystal where the spin stopped and keeps a copy of the
+// log. Returns the number of spin steps it took.
 int fillLogBySpin();
 
-// Puts the copy made by fillLogBySpin() back (redraws at an empty log overwrite the first
-// entries of the columns).
+// Puts the copy made by fillLogBySpin() back (the redraws at an empty log empty it, and
+// every main redraw appends to it).
 void restoreFullLog();
 
 // Lets the toolkit handle what is pending (mapping, placing, first redraws).

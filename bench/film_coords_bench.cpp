@@ -7,78 +7,57 @@
 #include <vector>
 
 #include "bench.h"
-#include "film/film_coords.h"
-#include "film/film_windows.h"
+#include "model/film_geometry.h"
+#include "render/colours.h"
+#include "render/film_frame.h"
 
 namespace {
 
-// The values of the latest main redraw, as the films' own redraws hand them over.
-FilmRedraw redrawValues(bool weissenberg) {
-    FilmRedraw r;
-    r.aStarRot = scene.aStarRot;
-    r.bStarRot = scene.bStarRot;
-    r.cStarRot = scene.cStarRot;
-    r.crystalAngle = scene.crystalAngle;
-    r.ewaldDiameter = scene.ewaldDiameter;
-    r.filmRadius = rotationFilmRadius;
-    r.edited = scene.lambdaEdited != 0 ? 1 : 0;
-    r.layer = weissenberg ? scene.currentLayer : 0;
-    r.viewportWidth = 520;  // the film windows' size
-    r.viewportHeight = 520;
-    return r;
-}
+// The values of the latest main redraw, as the films' own redraws take them.
+FilmRedraw redrawValues() { return filmRedrawFromSession(app.session, 520, 520); }
 
 // Every entry's point computed on its own: the reciprocal vector, the arc functions, the
-// latch, the colour; no value shared between entries, no point left out.
+// colour; no value shared between entries, no point left out.
 struct EntryArrays {
-    std::vector<float> xy = std::vector<float>(2 * kLogCapacity);
-    std::vector<float> rgb = std::vector<float>(3 * kLogCapacity);
+    std::vector<float> xy = std::vector<float>(2 * static_cast<size_t>(kLogCapacity));
+    std::vector<float> rgb = std::vector<float>(3 * static_cast<size_t>(kLogCapacity));
 };
 
+void put(EntryArrays& out, int n, double x, double y, const Rgba& c) {
+    const size_t i = static_cast<size_t>(n);
+    out.xy[2 * i] = static_cast<float>(x);
+    out.xy[2 * i + 1] = static_cast<float>(y);
+    out.rgb[3 * i] = c.r;
+    out.rgb[3 * i + 1] = c.g;
+    out.rgb[3 * i + 2] = c.b;
+}
+
 int rotationPerEntry(const FilmRedraw& r, EntryArrays& out) {
-    ReflectionLog& log = reflectionLog;
+    const ReflectionLog& log = app.session.log;
     int n = 0;
-    for (int i = 0; i < log.logCount; ++i) {
+    for (int i = 0; i < log.count(); ++i) {
         const int h = log.logH[i], k = log.logK[i], l = log.logL[i];
-        const double ux = h * r.aStarRot.x + k * r.bStarRot.x + l * r.cStarRot.x;
-        const double uy = h * r.aStarRot.y + k * r.bStarRot.y + l * r.cStarRot.y;
-        const double uz = h * r.aStarRot.z + k * r.bStarRot.z + l * r.cStarRot.z;
-        const double x = rotationAbscissa(uz, r.filmRadius);
-        const double v = azimuthOrdinate(ux, uy, r.ewaldDiameter);
-        if (log.logAngle[i] == r.crystalAngle) log.rotationY[i] = v;
-        const double y = r.edited ? editedOrdinate(uy, r.filmRadius) : log.rotationY[i];
+        const Vec3 u = latticeCombination(h, k, l, r.aStarRot, r.bStarRot, r.cStarRot);
+        const double x = rotationAbscissa(u.z, r.filmRadius);
+        const double y = r.edited ? editedOrdinate(u.y, r.filmRadius) : log.filmOrdinate[i];
         if (!std::isfinite(x) || !std::isfinite(y)) continue;
-        const FilmColour c = rotationColour(h, k);
-        out.xy[2 * n] = static_cast<float>(x);
-        out.xy[2 * n + 1] = static_cast<float>(y);
-        out.rgb[3 * n] = c.r;
-        out.rgb[3 * n + 1] = c.g;
-        out.rgb[3 * n + 2] = c.b;
-        ++n;
+        put(out, n++, x, y, indexColour(kRotationColours, h, k));
     }
     return n;
 }
 
 int weissenbergPerEntry(const FilmRedraw& r, EntryArrays& out) {
-    ReflectionLog& log = reflectionLog;
-    FilmColour current{};
+    const ReflectionLog& log = app.session.log;
+    Rgba current = kBlack;
     int n = 0;
-    for (int i = 0; i < log.logCount; ++i) {
+    for (int i = 0; i < log.count(); ++i) {
         const int h = log.logH[i], k = log.logK[i], l = log.logL[i];
         if (l != r.layer) continue;
-        const double ux = h * r.aStarRot.x + k * r.bStarRot.x + l * r.cStarRot.x;
-        const double uy = h * r.aStarRot.y + k * r.bStarRot.y + l * r.cStarRot.y;
-        if (log.logAngle[i] == r.crystalAngle) log.weissenbergY[i] = azimuthOrdinate(ux, uy, r.ewaldDiameter);
         const double x = weissenbergAbscissa(log.logAngle[i]);
-        const double y = log.weissenbergY[i];
+        const double y = log.filmOrdinate[i];
         if (!std::isfinite(x) || !std::isfinite(y)) continue;
-        weissenbergColour(h, k, &current);
-        out.xy[2 * n] = static_cast<float>(x);
-        out.xy[2 * n + 1] = static_cast<float>(y);
-        out.rgb[3 * n] = current.r;
-        out.rgb[3 * n + 1] = current.g;
-        out.rgb[3 * n + 2] = current.b;
-        ++n;
+        if (!weissenbergKeepsColour(h, k)) current = indexColour(kWeissenbergColours, h, k);
+        put(out, n++, x, y, current);
     }
     return n;
 }
@@ -92,8 +71,9 @@ std::string benchName(int film, bool ours) {
 
 // One build of a film's arrays: by the film's own builder or entry by entry.
 int buildOnce(int film, bool ours, const FilmRedraw& r, FilmPoints& points, EntryArrays& arrays) {
-    if (film == 1) return ours ? buildWeissenbergPoints(reflectionLog, r, points) : weissenbergPerEntry(r, arrays);
-    return ours ? buildRotationPoints(reflectionLog, r, points) : rotationPerEntry(r, arrays);
+    const ReflectionLog& log = app.session.log;
+    if (film == 1) return ours ? buildWeissenbergPoints(log, r, points) : weissenbergPerEntry(r, arrays);
+    return ours ? buildRotationPoints(log, r, points) : rotationPerEntry(r, arrays);
 }
 
 // One film's arrays at the full log, rebuilt at every iteration; the film's own arrays are
@@ -103,8 +83,10 @@ void registerFilmCoords(int film, bool ours) {
         restoreFullLog();
         FilmPoints points;
         EntryArrays arrays;
-        const FilmRedraw r = redrawValues(film == 1);
-        int drawn = 0;
+        const FilmRedraw r = redrawValues();
+        // A film keeps its arrays from redraw to redraw: the first build, which allocates them
+        // for the full log, is left out of the figure.
+        int drawn = buildOnce(film, ours, r, points, arrays);
         timeIterations(state, [] {}, [&] { drawn = buildOnce(film, ours, r, points, arrays); });
         benchmark::DoNotOptimize(drawn);
         if (ours) pointsDrawn[film] = drawn;
@@ -124,9 +106,10 @@ void registerFilmCoordsBenchmarks() {
 void printFilmCoordsSummary() {
     int layerEntries = 0;
     restoreFullLog();
-    for (int i = 0; i < reflectionLog.logCount; ++i) layerEntries += reflectionLog.logL[i] == scene.currentLayer;
+    const ReflectionLog& log = app.session.log;
+    for (int i = 0; i < log.count(); ++i) layerEntries += log.logL[i] == app.session.currentLayer;
     std::printf("\nFilm coordinates of a full log (%d entries, %d of them in layer %d), arrays of one redraw\n",
-                reflectionLog.logCount, layerEntries, scene.currentLayer);
+                log.count(), layerEntries, app.session.currentLayer);
     std::printf("  %-14s %12s %14s %9s  %s\n", "film", "ours", "each afresh", "ratio", "points left to draw");
     for (int f = 0; f < 2; ++f) {
         const double ours = figure(benchName(f, true));

@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     printMachine();
     const int steps = fillLogBySpin();
     std::printf("Full log: %d entries after %d spin steps of the start crystal with both films open\n",
-                reflectionLog.logCount, steps);
+                app.session.log.count(), steps);
     std::fflush(stdout);
 
     registerScanBenchmarks();
@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
 
     // The toolkit destroys the windows at exit and runs their close callbacks; the main
     // window's would end the process through the quit command.
-    glutSetWindow(scene.mainWindow);
+    glutSetWindow(app.mainWindow);
     glutCloseFunc(nullptr);
     return 0;
 }

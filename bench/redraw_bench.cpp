@@ -12,43 +12,60 @@
 #include <vector>
 
 #include "bench.h"
-#include "film/film_coords.h"
-#include "film/film_windows.h"
-#include "input/input.h"
-#include "view/view.h"
+#include "model/film_geometry.h"
+#include "platform/windows.h"
+#include "render/colours.h"
 
 namespace {
 
 // ---- the films drawn point by point ---------------------------------------------------
 
-// One entry as one point of its own: a matrix load and a translation, its colour, its
-// point size, one glBegin/glEnd.
-void drawOnePoint(double x, double y) {
+// The film's frame by hand: the whole viewport, white, the black cross.
+void beginFilmByHand() {
+    glViewport(0, 0, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+    glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glTranslated(x, y, 0);
-    glPointSize(3);
-    glBegin(GL_POINTS);
-    glVertex3d(0, 0, 0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LINE_SMOOTH);
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glColor3f(0, 0, 0);
+    glLineWidth(1);
+    glBegin(GL_LINES);
+    glVertex2f(-1, 0);
+    glVertex2f(1, 0);
+    glVertex2f(0, 1);
+    glVertex2f(0, -1);
     glEnd();
 }
 
-// The rotation film entry by entry: every entry's coordinates and colour computed afresh,
-// its ordinate latched when it was logged at the present angle.
+// One entry as one point of its own: a matrix load and a translation, its point size, one
+// glBegin/glEnd. The position is the film's single-precision coordinate.
+void drawOnePoint(double x, double y) {
+    glLoadIdentity();
+    glTranslatef(static_cast<float>(x), static_cast<float>(y), 0);
+    glPointSize(3);
+    glBegin(GL_POINTS);
+    glVertex2f(0, 0);
+    glEnd();
+}
+
+// The rotation film entry by entry: every entry's coordinates and colour computed afresh.
 void drawRotationPointByPoint() {
-    if (scene.lambdaEdited == 0 || scene.rotationOpen == 0) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    drawFilmCross();
-    ReflectionLog& log = reflectionLog;
-    for (int i = 0; i < log.logCount; ++i) {
+    beginFilmByHand();
+    const Session& s = app.session;
+    const ReflectionLog& log = s.log;
+    for (int i = 0; i < log.count(); ++i) {
         const int h = log.logH[i], k = log.logK[i], l = log.logL[i];
-        const double ux = h * scene.aStarRot.x + k * scene.bStarRot.x + l * scene.cStarRot.x;
-        const double uy = h * scene.aStarRot.y + k * scene.bStarRot.y + l * scene.cStarRot.y;
-        const double uz = h * scene.aStarRot.z + k * scene.bStarRot.z + l * scene.cStarRot.z;
-        const double x = rotationAbscissa(uz, rotationFilmRadius);
-        const double v = azimuthOrdinate(ux, uy, scene.ewaldDiameter);
-        if (log.logAngle[i] == scene.crystalAngle) log.rotationY[i] = v;
-        const double y = scene.lambdaEdited ? editedOrdinate(uy, rotationFilmRadius) : log.rotationY[i];
+        const Vec3 u = latticeCombination(h, k, l, s.lastScan.aStarRot, s.lastScan.bStarRot, s.lastScan.cStarRot);
+        const double x = rotationAbscissa(u.z, s.rotationFilmRadius);
+        const double y = s.lambdaEdited ? editedOrdinate(u.y, s.rotationFilmRadius) : log.filmOrdinate[i];
         if (!std::isfinite(static_cast<float>(x)) || !std::isfinite(static_cast<float>(y))) continue;
-        const FilmColour c = rotationColour(h, k);
+        const Rgba& c = indexColour(kRotationColours, h, k);
         glColor3f(c.r, c.g, c.b);
         drawOnePoint(x, y);
     }
@@ -59,20 +76,19 @@ void drawRotationPointByPoint() {
 // The Weissenberg film entry by entry, the entries of the current layer only; h = k = 0
 // keeps the colour of the point before it.
 void drawWeissenbergPointByPoint() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    drawFilmCross();
-    ReflectionLog& log = reflectionLog;
-    for (int i = 0; i < log.logCount; ++i) {
+    beginFilmByHand();
+    const Session& s = app.session;
+    const ReflectionLog& log = s.log;
+    for (int i = 0; i < log.count(); ++i) {
         const int h = log.logH[i], k = log.logK[i], l = log.logL[i];
-        if (l != scene.currentLayer) continue;
-        const double ux = h * scene.aStarRot.x + k * scene.bStarRot.x + l * scene.cStarRot.x;
-        const double uy = h * scene.aStarRot.y + k * scene.bStarRot.y + l * scene.cStarRot.y;
-        if (log.logAngle[i] == scene.crystalAngle) log.weissenbergY[i] = azimuthOrdinate(ux, uy, scene.ewaldDiameter);
+        if (l != s.currentLayer) continue;
         const double x = weissenbergAbscissa(log.logAngle[i]);
-        const double y = log.weissenbergY[i];
+        const double y = log.filmOrdinate[i];
         if (!std::isfinite(static_cast<float>(x)) || !std::isfinite(static_cast<float>(y))) continue;
-        FilmColour c{};
-        if (weissenbergColour(h, k, &c)) glColor3f(c.r, c.g, c.b);
+        if (!weissenbergKeepsColour(h, k)) {
+            const Rgba& c = indexColour(kWeissenbergColours, h, k);
+            glColor3f(c.r, c.g, c.b);
+        }
         drawOnePoint(x, y);
     }
     glFlush();
@@ -103,16 +119,16 @@ std::vector<unsigned long> screenPixels(int window) {
 
 // ---- the benchmarks ----------------------------------------------------------------------
 
-struct Film {
+struct FilmWindow {
     const char* name;
     int* window;
     void (*draw)();              // the film's own redraw
     void (*drawPointByPoint)();  // the same picture entry by entry
 };
 
-const Film kFilms[] = {
-    {"rotation", &scene.rotationWindow, drawRotationPhoto, drawRotationPointByPoint},
-    {"weissenberg", &scene.weissenbergWindow, drawWeissenbergPhoto, drawWeissenbergPointByPoint},
+const FilmWindow kFilms[] = {
+    {"rotation", &app.rotationWindow, drawRotationPhoto, drawRotationPointByPoint},
+    {"weissenberg", &app.weissenbergWindow, drawWeissenbergPhoto, drawWeissenbergPointByPoint},
 };
 
 bool samePicture[2] = {false, false};  // per film: its drawing and the point-by-point one look alike
@@ -133,7 +149,7 @@ void registerRedraw(const std::string& name, int* window, void (*draw)(), bool f
         glutSetWindow(*window);
         glFinish();
         const auto prepare = [fullLog] {
-            if (!fullLog) reflectionLog.logCount = 0;
+            if (!fullLog) clearReflectionLog(app.session.log);
         };
         timeIterations(state, prepare, [draw] {
             draw();
@@ -146,19 +162,19 @@ void registerRedraw(const std::string& name, int* window, void (*draw)(), bool f
 
 // The main redraw with the Ewald sphere switched off (F4): what the sphere's wire costs.
 void drawMainWithoutSphere() {
-    const int shown = scene.showEwaldSphere;
-    scene.showEwaldSphere = 0;
+    const int shown = app.session.showEwaldSphere;
+    app.session.showEwaldSphere = 0;
     drawReciprocalLattice();
-    scene.showEwaldSphere = shown;
+    app.session.showEwaldSphere = shown;
 }
 
 // One step of the spin at a full log: the idle callback's turn, the main redraw, and the
 // redraws of both films it asks for.
-void spinStep() {
+void oneSpinStep() {
     onIdleSpin();
-    redrawIn(scene.mainWindow, drawReciprocalLattice);
-    redrawIn(scene.rotationWindow, drawRotationPhoto);
-    redrawIn(scene.weissenbergWindow, drawWeissenbergPhoto);
+    redrawIn(app.mainWindow, drawReciprocalLattice);
+    redrawIn(app.rotationWindow, drawRotationPhoto);
+    redrawIn(app.weissenbergWindow, drawWeissenbergPhoto);
 }
 
 }  // namespace
@@ -175,12 +191,12 @@ void registerRedrawBenchmarks() {
         samePicture[f] = pictureRead[f] && ours == reference;
     }
     restoreFullLog();
-    glutSetWindow(scene.mainWindow);
+    glutSetWindow(app.mainWindow);
 
-    registerRedraw("redraw/main/empty log", &scene.mainWindow, drawReciprocalLattice, false);
-    registerRedraw("redraw/main/full log", &scene.mainWindow, drawReciprocalLattice, true);
-    registerRedraw("redraw/main without sphere/empty log", &scene.mainWindow, drawMainWithoutSphere, false);
-    for (const Film& film : kFilms) {
+    registerRedraw("redraw/main/empty log", &app.mainWindow, drawReciprocalLattice, false);
+    registerRedraw("redraw/main/full log", &app.mainWindow, drawReciprocalLattice, true);
+    registerRedraw("redraw/main without sphere/empty log", &app.mainWindow, drawMainWithoutSphere, false);
+    for (const FilmWindow& film : kFilms) {
         const std::string base = std::string("redraw/") + film.name + "/";
         registerRedraw(base + "empty log", film.window, film.draw, false);
         registerRedraw(base + "full log", film.window, film.draw, true);
@@ -188,8 +204,8 @@ void registerRedrawBenchmarks() {
     }
     const auto spin = [](benchmark::State& state) {
         restoreFullLog();
-        timeIterations(state, [] {}, spinStep);
-        glutSetWindow(scene.mainWindow);
+        timeIterations(state, [] {}, oneSpinStep);
+        glutSetWindow(app.mainWindow);
     };
     asFigure(benchmark::RegisterBenchmark("redraw/spin step/full log", spin), benchmark::kMillisecond, 0.5);
 }

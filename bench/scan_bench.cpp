@@ -1,25 +1,26 @@
-// Figures of the Ewald scan over 41 layers: the plain triple loop that tests every index
-// triple against ours, which tests only the l near where each (h, k) column meets the
-// sphere; three crystals, several orientations, the hits of each pair compared first.
+// Figures of the Ewald scan over the limiting sphere's index box: the plain triple loop
+// that tests every index triple against ours, which tests only the l near where each (h, k)
+// column meets the sphere; three crystals, several orientations, the hits of each pair
+// compared first.
 #include <cstdio>
-#include <cstring>
+#include <deque>
 #include <string>
 #include <vector>
 
-#include "app/reciprocal_basis.h"
 #include "bench.h"
-#include "input/matrix_turn.h"
-#include "view/ewald_scan.h"
+#include "model/crystal.h"
+#include "model/ewald_scan.h"
+#include "model/matrix.h"
 
 namespace {
 
-struct Crystal {
+struct BenchCrystal {
     const char* name;
     double a, b, c, alpha, beta, gamma;  // cell edges and angles (degrees)
     double lambda;                       // wavelength, the edges' unit
 };
 
-const Crystal kCrystals[] = {
+const BenchCrystal kCrystals[] = {
     {"cubic 5", 5, 5, 5, 90, 90, 90, 1.5418},
     {"cubic 20", 20, 20, 20, 90, 90, 90, 0.71},
     {"monoclinic 5 6 7", 5, 6, 7, 90, 100, 90, 1.5418},
@@ -44,27 +45,24 @@ const Orientation kOrientations[] = {
 
 struct ScanCase {
     std::string name;        // "crystal / orientation"
-    ScanInput in;
+    ScanInput in;            // its crystal lives in `crystals`
+    IndexRange box;          // the index box the triple loop walks
     size_t hits = 0;         // points on the sphere, origin included
     bool identical = false;  // ours gave the very hits of the triple loop, in order
 };
 
 std::vector<ScanCase> cases;
+std::deque<Crystal> crystals;  // stable addresses for the scans' inputs
 
-ScanInput scanInput(const Crystal& crystal, const Orientation& orientation) {
-    const ReciprocalCell cell =
-        reciprocalCell(crystal.a, crystal.b, crystal.c, crystal.alpha, crystal.beta, crystal.gamma);
+ScanInput scanInput(const BenchCrystal& c, const Orientation& orientation) {
+    crystals.push_back(makeCrystal(c.a, c.b, c.c, c.alpha, c.beta, c.gamma, 1));
     ScanInput in;
-    in.aStar = cell.aStar;
-    in.bStar = cell.bStar;
-    in.cStar = cell.cStar;
-    in.ewaldDiameter = 2.0 / crystal.lambda;
+    in.crystal = &crystals.back();
+    in.ewaldDiameter = 2.0 / c.lambda;
     in.currentLayer = 0;
     in.allLayers = 1;
-    in.spaceGroup = 1;
-    const double identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    std::memcpy(in.modelview, identity, sizeof identity);
-    for (const Turn& t : orientation.turns) turnMatrix(in.modelview, t.degrees, t.x, t.y, t.z);
+    in.orientation = identityMatrix();
+    for (const Turn& t : orientation.turns) turnMatrix(in.orientation, t.degrees, t.x, t.y, t.z);
     return in;
 }
 
@@ -100,11 +98,12 @@ void registerScan(const ScanCase& c, const char* which, void (*scan)(const ScanI
 }  // namespace
 
 void registerScanBenchmarks() {
-    for (const Crystal& crystal : kCrystals) {
+    for (const BenchCrystal& crystal : kCrystals) {
         for (const Orientation& orientation : kOrientations) {
             ScanCase c;
             c.name = std::string(crystal.name) + " / " + orientation.name;
             c.in = scanInput(crystal, orientation);
+            c.box = indexRange(*c.in.crystal, c.in.ewaldDiameter + 2 * kOnSphereTolerance);  // as the scan takes it
             ScanResult full, ours;
             scanEwaldSphereFull(c.in, full);
             scanEwaldSphere(c.in, ours);
@@ -120,9 +119,9 @@ void registerScanBenchmarks() {
 }
 
 void printScanSummary() {
-    std::printf("\nEwald scan, 41 x 41 x 41 index triples (allLayers 1, layer 0, space group 1)\n");
-    std::printf("  %-36s %6s %12s %12s %9s  %s\n", "crystal / orientation (degrees)", "hits", "triple loop",
-                "ours", "ratio", "same hits");
+    std::printf("\nEwald scan over the limiting sphere's index box (allLayers 1, layer 0, space group 1)\n");
+    std::printf("  %-36s %13s %6s %12s %12s %9s  %s\n", "crystal / orientation (degrees)", "box h k l", "hits",
+                "triple loop", "ours", "ratio", "same hits");
     bool allKnown = !cases.empty();
     bool allHold = true;
     bool allIdentical = true;
@@ -130,7 +129,9 @@ void printScanSummary() {
     for (const ScanCase& c : cases) {
         const double full = figure(benchName(c, "full"));
         const double ours = figure(benchName(c, "ours"));
-        std::printf("  %-36s %6zu %12s %12s %9s  %s\n", c.name.c_str(), c.hits, showTime(full).c_str(),
+        char box[32];
+        std::snprintf(box, sizeof box, "%d %d %d", c.box.h, c.box.k, c.box.l);
+        std::printf("  %-36s %13s %6zu %12s %12s %9s  %s\n", c.name.c_str(), box, c.hits, showTime(full).c_str(),
                     showTime(ours).c_str(), showRatio(full, ours).c_str(), c.identical ? "yes" : "NO");
         allIdentical = allIdentical && c.identical;
         if (full < 0 || ours < 0) {

@@ -5,7 +5,7 @@
 # program that ends), and a program connecting during that reset is refused.
 set -u
 fifo=$(mktemp -u); mkfifo "$fifo"
-Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp -noreset 4>"$fifo" >/dev/null 2>&1 &
+Xvfb -displayfd 4 -screen 0 1920x1200x24 -nolisten tcp -noreset 4>"$fifo" >/dev/null 2>&1 &
 xpid=$!
 read -r -t 20 num <"$fifo" || { echo "with_xvfb: Xvfb did not start" >&2; kill $xpid 2>/dev/null; rm -f "$fifo"; exit 1; }
 rm -f "$fifo"

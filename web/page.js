@@ -23,14 +23,14 @@ const KEY_BUTTONS = [
   ['\u2190', 'ArrowLeft', true], ['\u2192', 'ArrowRight', true], ['\u2191', 'ArrowUp', true],
   ['\u2193', 'ArrowDown', true], ['Bild\u2191', 'PageUp', true], ['Bild\u2193', 'PageDown', true],
   ['a', 'a'], ['d', 'd'], ['w', 'w'], ['s', 's'], ['l', 'l'], ['L', 'L'], ['z', 'z'],
-  ['0', '0'], ['1', '1'], ['2', '2'], ['3', '3'], ['4', '4'], ['5', '5'],
+  ['i', 'i'], ['0', '0'], ['1', '1'], ['2', '2'], ['3', '3'], ['4', '4'], ['5', '5'],
 ];
 
 const START_VALUES = ['a', 'b', 'c', 'alpha', 'beta', 'gamma', 'lambda', 'group'];
-const CANVASES = ['#main-view', '#rotation-view', '#weissenberg-view'];
 const PANELS = ['#main-panel', '#rotation-panel', '#weissenberg-panel'];
 const TITLES = ['#main-title', '#rotation-title', '#weissenberg-title'];
 const CONSOLE_LINES_KEPT = 2000;
+const TEXT_FONT = '12px Helvetica, Arial, sans-serif';   // as the desktop's bitmap font
 const LARGEST_VIEW = 520;   // pixels, as the desktop's windows
 const SMALLEST_VIEW = 200;
 
@@ -64,6 +64,20 @@ const page = {
   film(index, shown, title) {
     $(PANELS[index]).classList.toggle('closed', !shown);
     if (shown && title) $(TITLES[index]).textContent = title;
+  },
+  title(index, title) { $(TITLES[index]).textContent = title; },
+  // The frame's lines of text, at picture coordinates (-1..1, y up), over the canvas.
+  texts(index, items) {
+    const canvas = $(PANELS[index]).querySelector('canvas.texts');
+    const context = canvas.getContext('2d');
+    context.clearRect(0, 0, canvas.width, canvas.height);
+    context.font = TEXT_FONT;
+    context.textBaseline = 'alphabetic';
+    for (const item of items) {
+      context.fillStyle = item.colour;
+      context.textAlign = item.align;
+      context.fillText(item.text, (item.x + 1) / 2 * canvas.width, (1 - item.y) / 2 * canvas.height);
+    }
   },
   quit() {
     $('#quit-note').hidden = false;
@@ -102,8 +116,7 @@ function animate() {
 // pixels); one canvas pixel per CSS pixel, so the mouse's pixels are the picture's.
 function sizeCanvases() {
   const size = Math.max(SMALLEST_VIEW, Math.min(LARGEST_VIEW, Math.floor((window.innerWidth - 64) / 3)));
-  for (const selector of CANVASES) {
-    const canvas = $(selector);
+  for (const canvas of document.querySelectorAll('#views canvas')) {
     if (canvas.width !== size) canvas.width = size;
     if (canvas.height !== size) canvas.height = size;
     canvas.style.width = `${size}px`;
@@ -226,6 +239,7 @@ function attachMainMouse() {
     const [x, y] = canvasPixel(canvas, event);
     Module._wbMotion(x, y);
   });
+  attachHover(canvas, 0);
   const release = (event) => {
     if (dragButton < 0 || (event.type === 'pointerup' && event.button !== dragButton)) return;
     const [x, y] = canvasPixel(canvas, event);
@@ -234,6 +248,16 @@ function attachMainMouse() {
   };
   canvas.addEventListener('pointerup', release);
   canvas.addEventListener('pointercancel', release);
+}
+
+// Without a button held the pointer names what lies under it.
+function attachHover(canvas, index) {
+  canvas.addEventListener('pointermove', (event) => {
+    if (event.buttons !== 0) return;
+    const [x, y] = canvasPixel(canvas, event);
+    Module._wbHover(index, 1, x, y);
+  });
+  canvas.addEventListener('pointerleave', () => Module._wbHover(index, 0, 0, 0));
 }
 
 // A film hears its buttons at press and release, as the desktop's film windows do: the left
@@ -247,6 +271,7 @@ function attachFilmMouse(selector, film) {
       if (event.button === 0 || event.button === 2) Module._wbFilmMouse(film, event.button);
     });
   }
+  attachHover(canvas, film);
 }
 
 // ---- menu: the pop-up menu and the button rows (the menu's from the program's one table) ----
@@ -349,5 +374,4 @@ attachFilmMouse('#weissenberg-view', 2);
 $('#start-form').addEventListener('submit', startFromForm);
 $('#cif-clear').addEventListener('click', () => { $('#start-form').elements.cif.value = ''; });
 $('#help-button').addEventListener('click', () => page.message('Hinweis', Module.UTF8ToString(Module._wbHelpText())));
-$('#save-button').addEventListener('click', () => Module._wbSave());
 })();

@@ -102,14 +102,16 @@ IndexRange indexRange(const Crystal& crystal, double radius) {
     IndexRange range;
     // Lattice points in the sphere: its volume (4/3) pi radius^3 over the cell's V*.
     const double points = 4.0 / 3.0 * kPi * radius * radius * radius / std::fabs(volumeStar);
-    if (!(points <= kMaxSpherePoints) || h * k * l > 8 * kMaxSpherePoints) {
+    // A sphere fills pi/6 of its box, so a box of 2.5 times the bound holds the bound's points.
+    const double maxBox = 2.5 * kMaxSpherePoints;
+    if (!(points <= kMaxSpherePoints) || (2 * h + 1) * (2 * k + 1) * (2 * l + 1) > maxBox) {
         const double f = std::isfinite(points) && points > 0 ? std::cbrt(kMaxSpherePoints / points) : 0.0;
         h = std::fmax(1.0, std::floor(h * f));
         k = std::fmax(1.0, std::floor(k * f));
         l = std::fmax(1.0, std::floor(l * f));
         // A box of indices that holds far more points than the sphere would (a cell of extreme
         // shape) is cut down along its longest side too.
-        while ((2 * h + 1) * (2 * k + 1) * (2 * l + 1) > 8 * kMaxSpherePoints) {
+        while ((2 * h + 1) * (2 * k + 1) * (2 * l + 1) > maxBox) {
             double& largest = h >= k && h >= l ? h : (k >= l ? k : l);
             largest = std::floor(largest / 2);
         }

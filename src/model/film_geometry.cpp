@@ -24,3 +24,10 @@ double weissenbergAbscissa(double angle) {
     // A full turn spans the film's width of 2; angle 0 on the cross.
     return -angle / kPi;
 }
+
+double weissenbergAngle(double x) { return -x * kPi; }
+
+double rotationHeight(double x, double filmRadius) {
+    // x = 0.5 tan(e) and sin(e) = uz / radius.
+    return filmRadius * std::sin(std::atan(2 * x));
+}

@@ -20,3 +20,12 @@ double editedOrdinate(double uy, double filmRadius);
 
 // Weissenberg film abscissa of an entry logged at `angle` (radians): pi -> -1, 0 -> 0, -pi -> 1.
 double weissenbergAbscissa(double angle);
+
+// The inverses, for reading a film.
+
+// Crystal angle (radians) at which an entry at Weissenberg abscissa x was logged: -pi x.
+double weissenbergAngle(double x);
+
+// Height uz of the reciprocal vector whose ray meets the rotation film at abscissa x:
+// filmRadius sin(atan(2x)), the inverse of rotationAbscissa.
+double rotationHeight(double x, double filmRadius);

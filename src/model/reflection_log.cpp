@@ -8,6 +8,7 @@ void appendReflection(ReflectionLog& log, int h, int k, int l, double angle, dou
     log.logL.push_back(l);
     log.logAngle.push_back(angle);
     log.filmOrdinate.push_back(ordinate);
+    ++log.revision;
 }
 
 void clearReflectionLog(ReflectionLog& log) {
@@ -16,4 +17,5 @@ void clearReflectionLog(ReflectionLog& log) {
     log.logL.clear();
     log.logAngle.clear();
     log.filmOrdinate.clear();
+    ++log.revision;
 }

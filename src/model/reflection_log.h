@@ -2,6 +2,7 @@
 // the crystal angle it was found at and its film ordinates, computed when it was logged.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 // Room for exactly this many reflections (a full turn of a 25 Å cell at 0.71 Å logs some
@@ -17,6 +18,8 @@ struct ReflectionLog {
     std::vector<double> filmOrdinate; // azimuth ordinate of the diffracted ray when logged: the
                                       //   rotation film's and the Weissenberg film's ordinate,
                                       //   (-1, 1]; not finite when the ray has no azimuth
+    std::uint64_t revision = 0;       // bumped by every append and clear: anything derived from
+                                      //   the log (a spot index) is stale when it differs
     int count() const { return static_cast<int>(logH.size()); }
 };
 

@@ -3,7 +3,9 @@
 #include <GL/freeglut.h>
 
 #include <cstdio>
+#include <utility>
 
+#include "platform/export.h"
 #include "platform/startup.h"
 
 namespace {
@@ -22,9 +24,7 @@ int runWithoutWindow(int argc, char** argv) {
     }
     std::printf("Hallo!\n");
     Session session = sessionFromRequest(request);
-    (void)session;
-    std::printf("Der Export ist in diesem Programm noch nicht eingebaut.\n");
-    return 1;
+    return runExport(std::move(session), request.exportOptions);
 }
 }  // namespace
 

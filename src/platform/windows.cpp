@@ -9,8 +9,13 @@
 #include <cstdlib>
 #include <vector>
 
+#include "model/png_image.h"
+#include "model/safe_file.h"
 #include "platform/app.h"
 #include "platform/modifiers.h"
+#include "render/film_legend.h"
+#include "render/pointer_label.h"
+#include "render/log_table.h"
 
 App app;
 
@@ -23,6 +28,26 @@ namespace {
 constexpr int kWindowSize = 520;  // pixels, every window at its start
 constexpr int kWindowGap = 16;    // pixels between windows placed side by side
 constexpr int kWindowTop = 0;
+
+
+void drawBitmapText(const char* latin1) {
+    glutBitmapString(GLUT_BITMAP_HELVETICA_12, reinterpret_cast<const unsigned char*>(latin1));
+}
+int bitmapTextWidth(const char* latin1) {
+    return glutBitmapLength(GLUT_BITMAP_HELVETICA_12, reinterpret_cast<const unsigned char*>(latin1));
+}
+const BitmapFont kBitmapFont{drawBitmapText, bitmapTextWidth};
+
+// The view of a window just created, with the toolkit's font for its texts.
+WindowView& newView(int window, WindowKind kind, const std::string& title) {
+    WindowView& view = app.views[window];
+    view.kind = kind;
+    view.title = title;
+    view.renderer.setFont(&kBitmapFont);
+    return view;
+}
+
+Film filmOf(WindowKind kind) { return kind == WindowKind::rotation ? Film::rotation : Film::weissenberg; }
 
 void makeMainWindowCurrent() {
     if (app.mainWindow != 0) glutSetWindow(app.mainWindow);
@@ -86,8 +111,10 @@ int createFilmWindow(const char* title, unsigned displayMode, int slot) {
     glutInitWindowSize(kWindowSize, kWindowSize);
     glutInitWindowPosition(place.x, place.y);
     const int window = glutCreateWindow(title);
-    app.views[window];
+    newView(window, slot == kRotationSlot ? WindowKind::rotation : WindowKind::weissenberg, title);
     glutMouseFunc(onFilmMouse);
+    glutPassiveMotionFunc(onPassiveMotion);
+    glutEntryFunc(onEntry);
     glutKeyboardFunc(onKeyboard);
     glutSpecialFunc(onSpecialKey);
     return window;
@@ -104,6 +131,111 @@ void printConsole(const Effects& effects) {
 // The spin runs from the toolkit's idle moments while the session says so.
 void followSpinSwitch() { glutIdleFunc(app.session.spinning ? onIdleSpin : nullptr); }
 
+// Asks the window to redraw. A request to show the picture again never weakens a pending
+// request for a new one, so a hover in the same turn as a key cannot swallow its step.
+void requestRedraw(int window, PendingRedraw kind) {
+    const auto it = app.views.find(window);
+    if (window == 0 || it == app.views.end()) return;
+    if (kind == PendingRedraw::full || it->second.pending == PendingRedraw::none) it->second.pending = kind;
+    glutPostWindowRedisplay(window);
+}
+
+// The frame as the window shows it: the picture, the films' legend while it is on, and the
+// pointer's label.
+Frame decorated(const WindowView& view, Frame frame, bool withLabel) {
+    if (view.kind != WindowKind::main) addFilmLegend(app.session, filmOf(view.kind), frame);
+    if (withLabel) addPointerLabel(frame, view.hoverLabel, view.pointerX, view.pointerY);
+    return frame;
+}
+
+// Draws the picture of a redraw that built one: kept for later showings, shown with the
+// legend and label.
+void showNewFrame(WindowView& view, Frame frame) {
+    view.lastFrame = frame;
+    view.hasFrame = true;
+    view.renderer.draw(decorated(view, std::move(frame), true));
+    glutSwapBuffers();
+}
+
+// A redraw that only shows the last picture again (after a hover, a legend switch): true
+// when it did. A window whose size changed since builds its picture anew.
+bool showLastFrameAgain(WindowView& view) {
+    const bool again = view.pending == PendingRedraw::repeat && view.hasFrame &&
+                       view.lastFrame.width == windowWidth() && view.lastFrame.height == windowHeight();
+    view.pending = PendingRedraw::none;
+    if (!again) return false;
+    Frame frame = view.lastFrame;
+    frame.keepPicture = false;  // the kept picture is this frame's already
+    view.renderer.draw(decorated(view, std::move(frame), true));
+    glutSwapBuffers();
+    return true;
+}
+
+// Names what lies under the pointer in the current window (its view): the label and the
+// window's title. True when the label changed.
+bool updateHover(WindowView& view) {
+    std::string label;
+    if (view.pointerInside) {
+        const int w = windowWidth(), h = windowHeight();
+        if (view.kind == WindowKind::main) {
+            label = mainPointLabel(
+                view.picker.pick(app.session, view.scene, w, h, view.pointerX, view.pointerY, kHoverReachPixels));
+        } else {
+            const Film film = filmOf(view.kind);
+            const int entry =
+                view.finder.nearestEntry(view.points, w, h, view.pointerX, view.pointerY, kHoverReachPixels);
+            label = filmSpotLabel(app.session, film, entry);
+        }
+    }
+    if (label == view.hoverLabel) return false;
+    view.hoverLabel = label;
+    const std::string title = label.empty() ? view.title : view.title + ":  " + label;
+    glutSetWindowTitle(latin1FromUtf8(title).c_str());
+    return true;
+}
+
+// The window's picture as the window shows it without the pointer's label, drawn again into
+// its back buffer (which the next redraw draws over wholly) and read back.
+RgbaImage windowPicture(int window, WindowView& view) {
+    glutSetWindow(window);
+    Frame frame = view.lastFrame;
+    frame.keepPicture = false;
+    view.renderer.draw(decorated(view, std::move(frame), false));
+    RgbaImage image;
+    image.width = view.lastFrame.width;
+    image.height = view.lastFrame.height;
+    image.pixels.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels.data());
+    return image;
+}
+
+// Every open window's picture as PNG and the log as CSV, one numbered set in the working
+// directory; a console line per file written, or one saying why not.
+void saveWindowsAndLog() {
+    const struct {
+        int window;
+        const char* suffix;
+    } windows[] = {{app.mainWindow, "-haupt.png"},
+                   {app.rotationWindow, "-drehkristall.png"},
+                   {app.weissenbergWindow, "-weissenberg.png"}};
+    const int current = glutGetWindow();
+    std::vector<FileToSave> files;
+    for (const auto& w : windows) {
+        const auto it = app.views.find(w.window);
+        if (w.window == 0 || it == app.views.end() || !it->second.hasFrame) continue;
+        files.push_back({w.suffix, encodePng(windowPicture(w.window, it->second))});
+    }
+    if (current != 0) glutSetWindow(current);
+    const std::string csv = reflectionLogCsv(app.session);
+    files.push_back({"-protokoll.csv", std::vector<unsigned char>(csv.begin(), csv.end())});
+    const SavedSet saved = saveNumberedSet("", "weissenberg-", files);
+    for (const std::string& path : saved.paths) std::printf("Gespeichert: %s\n", path.c_str());
+    if (!saved.error.empty()) std::printf("Nicht gespeichert: %s\n", saved.error.c_str());
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 WindowPlace filmWindowPlace(int slot, int screenWidth) {
@@ -119,7 +251,7 @@ void createMainWindow() {
     glutInitWindowSize(kWindowSize, kWindowSize);
     glutInitWindowPosition(0, kWindowTop);
     app.mainWindow = glutCreateWindow("Reziprokes Gitter");
-    app.views[app.mainWindow];
+    newView(app.mainWindow, WindowKind::main, "Reziprokes Gitter");
 
     glutDisplayFunc(drawReciprocalLattice);
     glutIdleFunc(nullptr);
@@ -127,6 +259,8 @@ void createMainWindow() {
     glutKeyboardFunc(onKeyboard);
     glutMouseFunc(onMouse);
     glutMotionFunc(onMotion);
+    glutPassiveMotionFunc(onPassiveMotion);
+    glutEntryFunc(onEntry);
     glutReshapeFunc(onReshape);
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
     glutCloseFunc(onMainWindowClose);
@@ -206,47 +340,54 @@ bool applyEffects(const Effects& e) {
         openWeissenbergWindow();
         return false;
     }
-    if (e.redrawFilm) glutPostRedisplay();
-    if (e.redraw && app.mainWindow != 0) glutPostWindowRedisplay(app.mainWindow);
+    if (e.redrawFilm) requestRedraw(glutGetWindow(), PendingRedraw::full);
+    if (e.redraw) requestRedraw(app.mainWindow, PendingRedraw::full);
+    if (e.repaint)
+        for (const auto& [window, view] : app.views) requestRedraw(window, PendingRedraw::repeat);
+    if (e.save) saveWindowsAndLog();
     return true;
 }
 
 void drawReciprocalLattice() {
     Session& s = app.session;
-    scanAndLog(s);
     WindowView& view = app.views[app.mainWindow];
+    if (showLastFrameAgain(view)) return;  // nothing new: no step, nothing logged
+    scanAndLog(s);
     updateMainSceneGeometry(s, view.scene);
-    view.renderer.draw(mainFrame(s, view.scene, windowWidth(), windowHeight()));
-    glutSwapBuffers();
+    updateHover(view);
+    showNewFrame(view, mainFrame(s, view.scene, windowWidth(), windowHeight()));
 
     // A film window is addressed only while its flag is set and it has an id: posting to
     // id 0 (never created, or already destroyed) would be fatal in the toolkit.
-    if (s.rotationOpen && app.rotationWindow != 0) glutPostWindowRedisplay(app.rotationWindow);
-    if (s.weissenbergOpen && app.weissenbergWindow != 0) glutPostWindowRedisplay(app.weissenbergWindow);
+    if (s.rotationOpen) requestRedraw(app.rotationWindow, PendingRedraw::full);
+    if (s.weissenbergOpen) requestRedraw(app.weissenbergWindow, PendingRedraw::full);
 }
 
 void drawRotationPhoto() {
     const int window = glutGetWindow();
+    WindowView& view = app.views[window];
+    if (showLastFrameAgain(view)) return;
     // Only the window that rotationWindow names takes part. An older window left on screen
     // by the wavelength keys still redraws when uncovered, but as a frozen film: it clears,
     // and it never sets rotationOpen, which would make the main window follow a window
     // that is not its own.
     const bool named = window != 0 && window == app.rotationWindow;
     const bool keepTraces = beginRotationFilmRedraw(app.session, named);
-    WindowView& view = app.views[window];
-    view.renderer.draw(
-        rotationFilmFrame(app.session, windowWidth(), windowHeight(), keepTraces, named, view.points));
-    glutSwapBuffers();
+    Frame frame = rotationFilmFrame(app.session, windowWidth(), windowHeight(), keepTraces, named, view.points);
+    updateHover(view);  // over the points just built
+    showNewFrame(view, std::move(frame));
 }
 
 void drawWeissenbergPhoto() {
     const int window = glutGetWindow();
+    WindowView& view = app.views[window];
+    if (showLastFrameAgain(view)) return;
     // Only the window that weissenbergWindow names sets the flag, so a redraw can never make
     // the main window follow an id of 0 or a window that is gone.
     beginWeissenbergFilmRedraw(app.session, window != 0 && window == app.weissenbergWindow);
-    WindowView& view = app.views[window];
-    view.renderer.draw(weissenbergFilmFrame(app.session, windowWidth(), windowHeight(), view.points));
-    glutSwapBuffers();
+    Frame frame = weissenbergFilmFrame(app.session, windowWidth(), windowHeight(), view.points);
+    updateHover(view);  // over the points just built
+    showNewFrame(view, std::move(frame));
 }
 
 void onKeyboard(unsigned char key, int, int) { applyEffects(keyCommand(app.session, key, shiftOnlyHeld())); }
@@ -261,7 +402,34 @@ void onMenu(int value) {
 
 void onMouse(int button, int state, int x, int y) { applyEffects(mouseCommand(app.session, button, state, x, y)); }
 
-void onMotion(int x, int y) { applyEffects(motionCommand(app.session, x, y)); }
+void onMotion(int x, int y) {
+    const auto it = app.views.find(glutGetWindow());
+    if (it != app.views.end()) {
+        it->second.pointerX = x;
+        it->second.pointerY = y;
+    }
+    applyEffects(motionCommand(app.session, x, y));
+}
+
+void onPassiveMotion(int x, int y) {
+    const int window = glutGetWindow();
+    const auto it = app.views.find(window);
+    if (it == app.views.end()) return;
+    WindowView& view = it->second;
+    view.pointerInside = true;
+    view.pointerX = x;
+    view.pointerY = y;
+    // A label moves with the pointer, so it is shown again at every motion while there is one.
+    if (updateHover(view) || !view.hoverLabel.empty()) requestRedraw(window, PendingRedraw::repeat);
+}
+
+void onEntry(int state) {
+    const int window = glutGetWindow();
+    const auto it = app.views.find(window);
+    if (it == app.views.end()) return;
+    it->second.pointerInside = state == GLUT_ENTERED;
+    if (updateHover(it->second)) requestRedraw(window, PendingRedraw::repeat);
+}
 
 void onFilmMouse(int button, int, int, int) { applyEffects(filmMouseCommand(app.session, button)); }
 

@@ -32,6 +32,11 @@ void onSpecialKey(int key, int x, int y);
 void onMenu(int value);
 void onMouse(int button, int state, int x, int y);
 void onMotion(int x, int y);
+// The pointer moved without a button (any window), or entered or left a window: the label
+// of what lies under it, beside the pointer and in the window's title. Such a redraw shows
+// the window's last picture again; the main window does not scan or log for it.
+void onPassiveMotion(int x, int y);
+void onEntry(int state);
 void onFilmMouse(int button, int state, int x, int y);
 void onReshape(int width, int height);
 void onIdleSpin();

@@ -40,6 +40,7 @@ void beginRedraw(FilmPoints& out, int n) {
     const size_t points = n > 0 ? static_cast<size_t>(n) : 0;
     if (g.positions.size() < 2 * points) g.positions.resize(2 * points);
     if (g.colours.size() < 3 * points) g.colours.resize(3 * points);
+    if (out.entries.size() < points) out.entries.resize(points);
     g.count = 0;
 }
 
@@ -103,6 +104,7 @@ void mergeHiddenPoints(FilmPoints& out, int width, int height) {
             g.colours[3 * kept] = g.colours[3 * i];
             g.colours[3 * kept + 1] = g.colours[3 * i + 1];
             g.colours[3 * kept + 2] = g.colours[3 * i + 2];
+            out.entries[kept] = out.entries[i];
         }
         ++kept;
     }
@@ -124,9 +126,10 @@ const FilmMemoSlot& filmValues(FilmPoints& out, const FilmRedraw& r, int h, int 
     return slot;
 }
 
-void emit(FilmPoints& out, float x, float y, const Rgba& c, int pixels = 0) {
+void emit(FilmPoints& out, int entry, float x, float y, const Rgba& c, int pixels = 0) {
     Geometry& g = *out.geometry;
     const size_t i = static_cast<size_t>(g.count);
+    out.entries[i] = entry;
     if (pixels > 0) {
         if (out.pointPixels.size() <= i) out.pointPixels.resize(i + 1);
         out.pointPixels[i] = static_cast<std::uint8_t>(pixels);
@@ -223,7 +226,7 @@ int buildRotationPoints(const ReflectionLog& log, const FilmRedraw& redraw, Film
         if (!std::isfinite(fx) || !std::isfinite(fy)) continue;  // no real film position
         const int pixels = sizes ? sizes->pixels(h, k, log.logL[i]) : 0;
         if (sizes && pixels == 0) continue;  // negligible |F|²
-        emit(out, fx, fy, indexColour(kRotationColours, h, k), pixels);
+        emit(out, i, fx, fy, indexColour(kRotationColours, h, k), pixels);
     }
     if (!sizes) mergeHiddenPoints(out, redraw.viewportWidth, redraw.viewportHeight);
     return out.count();
@@ -244,7 +247,7 @@ int buildWeissenbergPoints(const ReflectionLog& log, const FilmRedraw& redraw, F
         const int pixels = sizes ? sizes->pixels(h, k, log.logL[i]) : 0;
         if (sizes && pixels == 0) continue;  // negligible |F|²
         if (!weissenbergKeepsColour(h, k)) current = indexColour(kWeissenbergColours, h, k);
-        emit(out, fx, fy, current, pixels);
+        emit(out, i, fx, fy, current, pixels);
     }
     if (!sizes) mergeHiddenPoints(out, redraw.viewportWidth, redraw.viewportHeight);
     return out.count();

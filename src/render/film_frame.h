@@ -43,6 +43,7 @@ struct FilmMergeSlot {
 // redraw; they grow to at most the log's capacity.
 struct FilmPoints {
     std::shared_ptr<Geometry> geometry;  // points: x, y and r, g, b each; count = points drawn
+    std::vector<int> entries;            // per point drawn: the log entry it shows
     std::vector<FilmMemoSlot> memo;
     std::uint32_t stamp = 0;
     std::vector<FilmMergeSlot> mergeSlots;  // places already drawn later in this redraw

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "model/matrix.h"
@@ -38,6 +39,21 @@ struct DrawItem {
     float lineWidth = 1.0f;    // pixels
 };
 
+enum class TextAlign { left, centre, right };
+
+// A line of bitmap text: its reference point in normalised picture coordinates (-1..1, x to
+// the right, y up) on the text's baseline, at its left end, middle or right end.
+struct TextItem {
+    std::string text;           // UTF-8; a back end shows what its font has
+    double x = 0.0, y = 0.0;
+    Rgba colour = kBlack;
+    TextAlign align = TextAlign::left;
+};
+
+// The text in Latin-1, the character set of the desktop toolkit's bitmap fonts and window
+// titles; characters outside it become '?'.
+std::string latin1FromUtf8(const std::string& utf8);
+
 struct Frame {
     int width = 0, height = 0;        // viewport, pixels
     Rgba clearColour = kWhite;
@@ -51,4 +67,9 @@ struct Frame {
     bool drawKeptPicture = false;
     bool keepPicture = false;
     std::vector<DrawItem> items;      // in drawing order
+    // Drawn after the items and after the picture is kept, so never part of a film's traces:
+    // legends, scales, labels. Text comes last, over everything; its places are picture
+    // coordinates, whatever the projection.
+    std::vector<DrawItem> overlay;
+    std::vector<TextItem> texts;
 };

@@ -82,9 +82,31 @@ std::uint64_t newGeometryId() {
     return next++;
 }
 
-Geometry latticePointGeometry(const Session& s, SpotSizes* sizes, int pixels) {
-    Geometry g;
-    g.primitive = Primitive::points;
+std::string latin1FromUtf8(const std::string& utf8) {
+    std::string out;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size()) {
+            // Two-byte sequences of U+0080..U+00FF.
+            const auto next = static_cast<unsigned char>(utf8[++i]);
+            out += static_cast<char>(((c & 0x03u) << 6) | (next & 0x3Fu));
+        } else {
+            // Any other sequence: one '?' for its lead byte, its continuation bytes skipped.
+            out += '?';
+            while (i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xC0u) == 0x80u) ++i;
+        }
+    }
+    return out;
+}
+
+namespace {
+
+// Calls f(h, k, l, p) for every allowed lattice point inside the limiting sphere
+// (|p| <= built ewaldDiameter) of the built layers, in scan order.
+template <typename F>
+void forEachShownLatticePoint(const Session& s, F f) {
     const BuiltScene& b = s.built;
     const IndexRange range = indexRange(s.crystal, std::fabs(b.ewaldDiameter));
     const int lMin = b.allLayers ? -range.l : b.currentLayer;
@@ -96,14 +118,30 @@ Geometry latticePointGeometry(const Session& s, SpotSizes* sizes, int pixels) {
                 const double size = length(p);
                 if (!std::isfinite(size) || size > b.ewaldDiameter) continue;
                 if (s.crystal.isAbsent(h, k, l)) continue;
-                if (sizes && sizes->pixels(h, k, l) != pixels) continue;
-                putVertex(g.positions, p);
-                putColour(g.colours, indexColour(kLatticePointColours, h, k));
-                ++g.count;
+                f(h, k, l, p);
             }
         }
     }
+}
+
+}  // namespace
+
+Geometry latticePointGeometry(const Session& s, SpotSizes* sizes, int pixels) {
+    Geometry g;
+    g.primitive = Primitive::points;
+    forEachShownLatticePoint(s, [&](int h, int k, int l, const Vec3& p) {
+        if (sizes && sizes->pixels(h, k, l) != pixels) return;
+        putVertex(g.positions, p);
+        putColour(g.colours, indexColour(kLatticePointColours, h, k));
+        ++g.count;
+    });
     return g;
+}
+
+std::vector<IndexedPoint> shownLatticePoints(const Session& s) {
+    std::vector<IndexedPoint> out;
+    forEachShownLatticePoint(s, [&](int h, int k, int l, const Vec3& p) { out.push_back({h, k, l, p}); });
+    return out;
 }
 
 void updateMainSceneGeometry(const Session& s, MainSceneGeometry& geometry) {

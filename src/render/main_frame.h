@@ -31,6 +31,17 @@ void updateMainSceneGeometry(const Session& s, MainSceneGeometry& geometry);
 // geometry must be up to date (updateMainSceneGeometry).
 Frame mainFrame(const Session& s, MainSceneGeometry& geometry, int width, int height);
 
+// One lattice point with its indices, crystal frame.
+struct IndexedPoint {
+    int h = 0, k = 0, l = 0;
+    Vec3 p;  // h a* + k b* + l c*
+};
+
+// Every allowed lattice point inside the limiting sphere (|p| <= built ewaldDiameter) of the
+// built layers, in scan order: the points the main window can show (the intensity look
+// leaves out those of size 0).
+std::vector<IndexedPoint> shownLatticePoints(const Session& s);
+
 // Every allowed lattice point inside the limiting sphere (|p| <= built ewaldDiameter) of the
 // built layers, in its index colour (x, y, z and r, g, b, a per point). With `sizes` (the
 // intensity look) only the points drawn `pixels` large.

@@ -196,6 +196,18 @@ Effects keyCommand(Session& s, unsigned char key, bool shift) {
         case 'l': return stepWavelength(s, -1);
         case 'z': case 'Z': clearReflectionLog(s.log); break;
         case 'x': s.showAxes = toggled(s.showAxes); break;
+        case 'b': {
+            // The legend changes no picture of the films themselves: they are shown again.
+            s.showLegend = toggled(s.showLegend);
+            Effects e;
+            e.repaint = true;
+            return e;
+        }
+        case 'p': {
+            Effects e;
+            e.save = true;
+            return e;
+        }
         case 'i': case 'I': return toggleIntensityLook(s);
         default: break;  // "X", "Q", "6" to "9", control characters: only a redraw
     }
@@ -253,7 +265,7 @@ Effects specialKeyCommand(Session& s, int key, bool shift) {
 
 Effects menuCommand(Session& s, int value) {
     Effects e = keyCommand(s, static_cast<unsigned char>(value & 0xFF), false);
-    if (e.quit || e.openRotation || e.openWeissenberg) return e;
+    if (e.quit || e.openRotation || e.openWeissenberg || e.repaint || e.save) return e;
     Effects special = specialKeyCommand(s, value, false);
     special.console.insert(special.console.begin(), e.console.begin(), e.console.end());
     return special;

@@ -22,6 +22,9 @@ struct Effects {
     bool openWeissenberg = false;     // a new "Weissenberg <currentLayer>. Schicht"
     bool redraw = false;              // the main window redraws
     bool redrawFilm = false;          // the film window the command came from redraws
+    bool repaint = false;             // every window shows its last picture again with the present
+                                      //   legend; nothing is scanned or logged
+    bool save = false;                // every open window's picture and the log go to files
     bool quit = false;                // every window goes and the program ends with status 0
     std::vector<std::string> console; // lines for standard output, without the newline
 };

@@ -38,6 +38,7 @@ struct Session {
     int intensityLook = 0;       // i: spots and lattice points sized by |F|² (needs the atoms of a CIF)
     int spinning = 0;            // F12 on, F11 off: the crystal turns at every idle moment
     int currentLayer = 0;        // layer l of the Weissenberg film and of the one-layer scan
+    int showLegend = 0;          // b: both films show the colour code and their scales
     BuiltScene built;            // what the lattice points and sphere show
 
     // ---- films ---------------------------------------------------------------------------

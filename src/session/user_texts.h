@@ -7,13 +7,17 @@ inline constexpr const char* kHelpText =
     "Demonstrationsprogramm zur Weissenberg-Geometrie\n"
     "-w-a-s-d-Tasten (oder linke Maustaste): Kammerarotation\n"
     "Pfeiltasten: Kristallrotation\n"
+    "Maus ueber einem Punkt: seine Indizes\n"
+    "b: Legende und Skalen der Filme ein/aus\n"
+    "p: Bilder und Protokoll speichern\n"
+    "i: Intensitaeten (Atome aus einer CIF-Datei) ein/aus\n"
     "Menue: rechte Maustaste";
 
 inline constexpr const char* kMenuDivider = "________________________________";
 
 struct MenuEntry {
     const char* caption;
-    int value;  // for menuCommand: function-key code, 'x' (120), Escape (27) or 0 for a divider
+    int value;  // for menuCommand: function-key code, a letter ('x', 'b', 'p'), Escape (27) or 0 for a divider
 };
 
 inline constexpr MenuEntry kMenuEntries[] = {
@@ -31,6 +35,8 @@ inline constexpr MenuEntry kMenuEntries[] = {
     {"Rotation an(F12)", 12},
     {kMenuDivider, 0},
     {"Achsen ein/aus(x)", 120},
+    {"Legende und Skalen ein/aus(b)", 'b'},
+    {"Bilder und Protokoll speichern(p)", 'p'},
     {kMenuDivider, 0},
     {"Beenden (q,ESC)", 27},
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -47,15 +48,11 @@ bool waitForPicture(unsigned long window, const Screenshot& other, bool differ, 
     return false;
 }
 
-// Film windows open where the main window is when no window manager places them; move
-// them beside it, as a user would, so that the main window stays in sight and keeps redrawing.
-void moveAside(unsigned long window, int x, int y) {
-    shell("xdotool windowmove --sync " + std::to_string(window) + " " + std::to_string(x) + " " +
-          std::to_string(y) + " 2>/dev/null");
-}
+// Rows of the pop-up menu, dividers included; the last is "Beenden (q,ESC)".
+constexpr int kMenuRows = 18;
 
 // Chooses entry `index` (0 = top) of the pop-up menu: right button pressed on the main
-// window, moved over the entry (sixteen equal rows inside a 2-pixel border), released.
+// window, moved over the entry (kMenuRows equal rows inside a 2-pixel border), released.
 bool chooseMenuEntry(unsigned long mainWindow, int index) {
     mouseMove(mainWindow, 100, 100);
     mouseDown(3);
@@ -65,7 +62,7 @@ bool chooseMenuEntry(unsigned long mainWindow, int index) {
         return false;
     }
     const Geometry g = windowGeometry(menu);
-    const double row = (g.height - 4) / 16.0;
+    const double row = (g.height - 4) / static_cast<double>(kMenuRows);
     mouseMove(menu, g.width / 2, static_cast<int>(2 + row * (index + 0.5)));
     sleepMs(100);
     mouseUp(3);
@@ -110,11 +107,9 @@ TEST_F(Commands, SpinFillsBothFilmsUntilF11StopsIt) {
     pressKeys(mainWindow, "F7");
     const unsigned long rotation = waitForWindow("Drehkristallaufnahme");
     ASSERT_NE(rotation, 0u);
-    moveAside(rotation, 540, 0);
     pressKeys(mainWindow, "F8");
     const unsigned long weissenberg = waitForWindow("Weissenberg 0. Schicht");
     ASSERT_NE(weissenberg, 0u);
-    moveAside(weissenberg, 540, 500);
 
     const int rotationBefore = settledScreenshot(rotation).colouredPixels();
     const int weissenbergBefore = settledScreenshot(weissenberg).colouredPixels();
@@ -138,6 +133,65 @@ TEST_F(Commands, SpinFillsBothFilmsUntilF11StopsIt) {
     EXPECT_TRUE(screenshot(mainWindow).rgb == stopped.rgb) << "the crystal still turns after F11";
 }
 
+// Keys typed in a film window act as in the main window: F11 there stops the spin.
+TEST_F(Commands, F11TypedInAFilmWindowStopsTheSpin) {
+    pressKeys(mainWindow, "F7");
+    const unsigned long rotation = waitForWindow("Drehkristallaufnahme");
+    ASSERT_NE(rotation, 0u);
+    const Screenshot before = settledScreenshot(mainWindow);
+    ASSERT_TRUE(drawn(before));
+    pressKeys(mainWindow, "F12");
+    ASSERT_TRUE(waitForPicture(mainWindow, before, true)) << "the spin did not start";
+
+    pressKeys(rotation, "F11");
+    const Screenshot stopped = settledScreenshot(mainWindow);
+    ASSERT_TRUE(drawn(stopped));
+    sleepMs(500);
+    EXPECT_TRUE(screenshot(mainWindow).rgb == stopped.rgb) << "the crystal still turns after F11 in the film";
+}
+
+// The main window at the screen's top left corner, the two films beside it as F7 and 0 open
+// them: all three whole on the screen, none over another.
+TEST_F(Commands, TheThreeWindowsSitSideBySide) {
+    pressKeys(mainWindow, "F7");
+    const unsigned long rotation = waitForWindow("Drehkristallaufnahme");
+    ASSERT_NE(rotation, 0u);
+    pressKeys(mainWindow, "0");
+    const unsigned long weissenberg = waitForWindow("Weissenberg 0. Schicht");
+    ASSERT_NE(weissenberg, 0u);
+    int screenWidth = 0, screenHeight = 0;
+    std::istringstream(shell("xdotool getdisplaygeometry 2>/dev/null")) >> screenWidth >> screenHeight;
+    ASSERT_GT(screenWidth, 0);
+    struct Placed {
+        const char* name;
+        Geometry g;
+    };
+    const Placed windows[] = {{"main", windowGeometry(mainWindow)},
+                              {"rotation", windowGeometry(rotation)},
+                              {"Weissenberg", windowGeometry(weissenberg)}};
+    EXPECT_EQ(windows[0].g.x, 0);
+    EXPECT_EQ(windows[0].g.y, 0);
+    for (const Placed& w : windows) {
+        SCOPED_TRACE(w.name);
+        EXPECT_EQ(w.g.width, 520);
+        EXPECT_EQ(w.g.height, 520);
+        EXPECT_GE(w.g.x, 0);
+        EXPECT_GE(w.g.y, 0);
+        EXPECT_LE(w.g.x + w.g.width, screenWidth);
+        EXPECT_LE(w.g.y + w.g.height, screenHeight);
+    }
+    for (int i = 0; i < 3; ++i)
+        for (int j = i + 1; j < 3; ++j) {
+            const Geometry &a = windows[i].g, &b = windows[j].g;
+            const bool apart = a.x + a.width <= b.x || b.x + b.width <= a.x || a.y + a.height <= b.y ||
+                               b.y + b.height <= a.y;
+            EXPECT_TRUE(apart) << windows[i].name << " and " << windows[j].name << " overlap";
+        }
+    // Each shows its own picture: the films their cross on white, the main window the scene.
+    EXPECT_TRUE(drawn(settledScreenshot(rotation)));
+    EXPECT_TRUE(drawn(settledScreenshot(weissenberg)));
+}
+
 TEST_F(Commands, MenuEntriesActOnce) {
     // "Achsen ein/aus(x)": the axes go, and come back with the second choice.
     const Screenshot start = settledScreenshot(mainWindow);
@@ -153,7 +207,7 @@ TEST_F(Commands, MenuEntriesActOnce) {
 }
 
 TEST_F(Commands, MenuQuitEndsWithStatusZero) {
-    ASSERT_TRUE(chooseMenuEntry(mainWindow, 15));
+    ASSERT_TRUE(chooseMenuEntry(mainWindow, kMenuRows - 1));
     ASSERT_TRUE(waitForExit(program));
     EXPECT_EQ(program.exitStatus, 0);
 }

@@ -34,8 +34,10 @@ const char* const kKeys[] = {"0", "1",  "2",  "3",  "4",  "5",  "6",    "9",    
                              "w", "L",  "l",  "z",  "x",  "Q",  "X",    "b",     "space", "Return", "F1",
                              "F2", "F3", "F4", "F5", "F6", "F7", "F8",  "F9",    "F10",  "F11",   "F12",
                              "Left", "Right", "Up", "Down", "Prior", "Next", "Home", "End", "Insert"};
-// Menu rows to choose (0 = top): every entry but the last, "Beenden (q,ESC)".
-constexpr int kMenuRows = 15;
+// Rows of the pop-up menu (dividers included), and the ones never chosen here: saving,
+// which would leave files in the working directory, and the last, "Beenden (q,ESC)".
+constexpr int kMenuRows = 18;
+constexpr int kSaveRow = 15;
 
 // The visible part of a window, in its own coordinates: a film placed low on the screen
 // reaches past its bottom edge.
@@ -50,6 +52,7 @@ struct RandomEvents {
     std::vector<unsigned long> films;         // the film windows on the screen
     std::map<unsigned long, Area> placed;     // film windows put beside the main window
     std::vector<std::string> done;            // what was sent, for the failure message
+    int screenHeight = 1200;                  // pixels
 
     // A window that went away while it was being measured has the size 0: its range is empty,
     // and the distribution must not be asked for it.
@@ -61,8 +64,8 @@ struct RandomEvents {
     }
     void xdotool(const std::string& commands) { shell("xdotool " + commands + " 2>/dev/null"); }
 
-    // Without a window manager a new film opens over the main window and would take its
-    // clicks: put it beside the main window, as a user would. Keys and menu entries open
+    // A film opens at its slot beside the main window, over any older rotation window left
+    // there: put each apart from the others, as a user would. Keys and menu entries open
     // and close the films, so the list is brought up to date after them.
     void placeFilms() {
         films = windowsTitled("^Drehkristallaufnahme$");
@@ -73,7 +76,7 @@ struct RandomEvents {
             const int x = 560 + 40 * (slot % 2), y = 20 + 480 * (slot / 2);
             xdotool("windowmove --sync " + std::to_string(id) + " " + std::to_string(x) + " " + std::to_string(y));
             const Geometry g = windowGeometry(id);
-            placed[id] = {g.width, std::min(g.height, 1024 - y)};
+            placed[id] = {g.width, std::min(g.height, screenHeight - y)};
         }
     }
 
@@ -128,8 +131,9 @@ struct RandomEvents {
         }
         const Geometry g = windowGeometry(menuWindow);
         if (chance(0.7)) {
-            const int row = between(0, kMenuRows - 1);
-            const double height = (g.height - 4) / 16.0;
+            int row = between(0, kMenuRows - 3);
+            if (row == kSaveRow) row = kMenuRows - 2;  // the divider above "Beenden" instead
+            const double height = (g.height - 4) / static_cast<double>(kMenuRows);
             xdotool("mousemove --sync --window " + std::to_string(menuWindow) + " " + std::to_string(g.width / 2) +
                     " " + std::to_string(static_cast<int>(2 + height * (row + 0.5))) + " sleep 0.05 mouseup 3");
             done.push_back("menu row " + std::to_string(row));
@@ -183,6 +187,8 @@ TEST(RandomEvents, HundredsOfRealEventsThenQEndsCleanly) {
     events.mainWindow = mainWindow;
     const Geometry g = windowGeometry(mainWindow);
     events.main = {g.width, g.height};
+    int screenWidth = 0;
+    std::istringstream(shell("xdotool getdisplaygeometry 2>/dev/null")) >> screenWidth >> events.screenHeight;
     constexpr int kEvents = 300;
     for (int i = 0; i < kEvents; ++i) {
         events.step();

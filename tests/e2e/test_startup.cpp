@@ -117,9 +117,15 @@ TEST(Startup, ConsoleLinesThenHelpBoxThenMainWindowOnReturn) {
     const unsigned long mainWindow = waitForWindow("Reziprokes Gitter", 15);
     ASSERT_NE(mainWindow, 0u);
     EXPECT_TRUE(waitForNoWindow("Hinweis"));
+    // 520 x 520 at the screen's top left corner, wholly on the screen: its screenshot is whole.
     const Geometry g = windowGeometry(mainWindow);
     EXPECT_EQ(g.width, 520);
     EXPECT_EQ(g.height, 520);
+    EXPECT_EQ(g.x, 0);
+    EXPECT_EQ(g.y, 0);
+    const Screenshot whole = screenshot(mainWindow);
+    EXPECT_EQ(whole.width, 520);
+    EXPECT_EQ(whole.height, 520);
     poll(p);
     EXPECT_EQ(p.out.rfind(lines, 0), 0u) << p.out;
     EXPECT_FALSE(p.exited) << stderrText(p);
@@ -178,7 +184,7 @@ TEST(Startup, SpaceGroupArgument) {
         {"14", "14.000000 ", "SPGN 14\n"},
         {"14.7", "14.700000 ", "SPGN 14\n"},
         {"-3.9", "-3.900000 ", "SPGN -3\n"},
-        {"Pbca", "0.000000 ", "SPGN 0\n"},
+        {"Pbca", "61.000000 ", "SPGN 61\nRaumgruppe P b c a\n"},
         {"1e30", "1000000000000000019884624838656.000000 ", "SPGN 0\n"},
     };
     for (const Case& c : cases) {

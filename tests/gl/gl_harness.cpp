@@ -1,4 +1,4 @@
-// The in-window test harness: main(), event pumping, read-backs, scene reset, WM close.
+// The in-window test harness: main(), event pumping, read-backs, session reset, WM close.
 #include "gl/gl_harness.h"
 
 #include <gtest/gtest.h>
@@ -9,14 +9,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
-#include "app/reciprocal_basis.h"
-#include "app/scene_state.h"
-#include "app/startup.h"
-#include "film/film_windows.h"
-#include "view/view.h"
+#include "model/crystal.h"
+#include "platform/app.h"
+#include "platform/startup.h"
+#include "platform/windows.h"
+#include "session/commands.h"
 
 namespace {
 int redraws = 0;
@@ -37,10 +38,11 @@ void pumpEvents(int milliseconds) {
 
 int mainRedrawCount() { return redraws; }
 
-std::array<double, 16> readMatrix(GLenum which) {
-    std::array<double, 16> m{};
-    glGetDoublev(which, m.data());
-    return m;
+void useCountingMainDisplay() {
+    const int previous = glutGetWindow();
+    glutSetWindow(app.mainWindow);
+    glutDisplayFunc(countingDisplay);
+    if (previous != 0) glutSetWindow(previous);
 }
 
 GLint currentMatrixMode() {
@@ -55,10 +57,14 @@ Rgb Picture::pixel(int x, int y) const {
     return {rgb[i], rgb[i + 1], rgb[i + 2]};
 }
 
+bool coloured(const Rgb& c) {
+    const int hi = std::max(c.r, std::max(c.g, c.b)), lo = std::min(c.r, std::min(c.g, c.b));
+    return hi - lo > 40;
+}
+
 // Reads what the X server shows in the window (XGetImage): on this Mesa under Xvfb a read
 // of GL_FRONT answers black, and the back buffer is not what the user sees. Only the part
-// of the window on the screen can be read (without a window manager a window may sit at
-// -1, -1); the rest stays black.
+// of the window on the screen can be read; the rest stays black.
 Picture readPicture(int window) {
     const int previous = glutGetWindow();
     glutSetWindow(window);
@@ -103,32 +109,23 @@ Picture readPicture(int window) {
     return p;
 }
 
-void resetScene() {
+Session startSession() { return newSession(makeCrystal(5, 5, 5, 90, 90, 90, 1), 1.5418); }
+
+void resetScene() { resetScene(startSession()); }
+
+void resetScene(const Session& session) {
     destroyRotationWindow();
     destroyWeissenbergWindow();
     glutIdleFunc(nullptr);
     pumpEvents(10);
-    scene.spaceGroup = 1;
-    scene.ewaldDiameter = 2.0 / 1.5418;
-    computeReciprocalBasis(5, 5, 5, 90, 90, 90);
-    scene.currentLayer = 0;
-    scene.allLayers = 1;
-    scene.showLatticePoints = 1;
-    scene.showEwaldSphere = 1;
-    scene.showAxes = 1;
-    scene.rotationOpen = 0;
-    scene.weissenbergOpen = 0;
-    scene.lambdaEdited = 0;
-    reflectionLog.logCount = 0;
+    app.session = session;
     stubShift = false;
-    glutSetWindow(scene.mainWindow);
+    // A new session starts its builds from the first again: the kept geometry goes with the old one.
+    app.views[app.mainWindow].scene = MainSceneGeometry{};
+    glutSetWindow(app.mainWindow);
     glutReshapeWindow(520, 520);
     pumpEvents(20);
-    buildDisplayLists();
-    initView();
-    onReshape(520, 520);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    reshapeCommand(app.session, 520, 520);
 }
 
 void requestWindowClose(int window) {
@@ -149,6 +146,10 @@ void requestWindowClose(int window) {
     if (previous != 0 && previous != window) glutSetWindow(previous);
 }
 
+void expectMat(const Mat4& got, const Mat4& want, const std::string& what, double tol) {
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(got[i], want[i], tol) << what << " element " << i;
+}
+
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     int glutArgc = 1;
@@ -156,15 +157,14 @@ int main(int argc, char** argv) {
     char* glutArgv[] = {name, nullptr};
     glutInit(&glutArgc, glutArgv);
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
-    scene.ewaldDiameter = 2.0 / 1.5418;
-    computeReciprocalBasis(5, 5, 5, 90, 90, 90);
-    createMainWindow();
-    glutDisplayFunc(countingDisplay);
+    app.session = startSession();
+    openMainWindow();
+    useCountingMainDisplay();
     pumpEvents(200);
     const int status = RUN_ALL_TESTS();
     // The toolkit destroys its windows at exit and runs their close callbacks; the main
     // window's one is the quit command, whose exit status 0 would hide failed tests.
-    glutSetWindow(scene.mainWindow);
+    glutSetWindow(app.mainWindow);
     glutCloseFunc(nullptr);
     return status;
 }

@@ -1,11 +1,13 @@
-// The film windows in real windows: what they show, the film mouse buttons, the kept
-// traces after a wavelength change, several rotation windows, and closing a film window.
+// The film windows in real windows: what they show at the logged positions, the film mouse
+// buttons, the kept traces after a wavelength change, several rotation windows, a film frozen
+// while the spin goes on, and closing a film window.
 #include <gtest/gtest.h>
 // After gtest: Xlib defines macros (None, Bool) that gtest's own names would collide with.
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,29 +15,28 @@
 #include <string>
 #include <vector>
 
-#include "app/scene_state.h"
-#include "film/film_coords.h"
-#include "film/film_windows.h"
 #include "gl/gl_harness.h"
-#include "view/view.h"
+#include "model/film_geometry.h"
+#include "platform/app.h"
+#include "platform/windows.h"
+#include "render/colours.h"
+#include "session/commands.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
-const Rgb kWhite{255, 255, 255};
-const Rgb kBlack{0, 0, 0};
-const Rgb kGreen{0, 255, 0};
-const Rgb kMagenta{255, 0, 255};
-const Rgb kOrange{255, 179, 0};  // green 0.7 of 255, rounded
-const Rgb kYellow{255, 255, 0};
-const Rgb kBlue{0, 0, 255};
-const Rgb kRed{255, 0, 0};
+const Rgb kWhiteRgb{255, 255, 255};
+const Rgb kBlackRgb{0, 0, 0};
+const Rgb kGreenRgb{0, 255, 0};
+const Rgb kMagentaRgb{255, 0, 255};
+const Rgb kOrangeRgb{255, 179, 0};  // green 0.7 of 255, rounded
+const Rgb kYellowRgb{255, 255, 0};
+const Rgb kBlueRgb{0, 0, 255};
+const Rgb kRedRgb{255, 0, 0};
 
 bool operator==(Rgb a, Rgb b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
 
-// The main redraw is kept out of these tests (it would turn the scene's values and the log
-// into those of the main window's orientation) except where a test asks for it.
+// The main redraw is kept out of most of these tests (it would scan and log at the main
+// window's orientation); the tests set the latest step and the log themselves.
 void quietMainRedraw() {}
 
 bool near(Rgb a, Rgb b) {
@@ -70,19 +71,19 @@ void expectCrossOnWhite(const Picture& p) {
     if (p.width == 0) return;
     const int cx = p.width / 2, cy = p.height / 2;
     for (int t : {20, p.width / 4, 3 * p.width / 4, p.width - 20}) {
-        EXPECT_TRUE(p.pixel(t, cy) == kBlack || p.pixel(t, cy - 1) == kBlack) << "horizontal line at " << t;
-        EXPECT_TRUE(p.pixel(cx, t) == kBlack || p.pixel(cx - 1, t) == kBlack) << "vertical line at " << t;
-        EXPECT_EQ(show(p.pixel(t, cy + 6)), show(kWhite));
-        EXPECT_EQ(show(p.pixel(cx + 6, t)), show(kWhite));
+        EXPECT_TRUE(p.pixel(t, cy) == kBlackRgb || p.pixel(t, cy - 1) == kBlackRgb) << "horizontal line at " << t;
+        EXPECT_TRUE(p.pixel(cx, t) == kBlackRgb || p.pixel(cx - 1, t) == kBlackRgb) << "vertical line at " << t;
+        EXPECT_EQ(show(p.pixel(t, cy + 6)), show(kWhiteRgb));
+        EXPECT_EQ(show(p.pixel(cx + 6, t)), show(kWhiteRgb));
     }
     for (Pixel c : {Pixel{5, 5}, Pixel{p.width - 6, 5}, Pixel{5, p.height - 6}, Pixel{p.width - 6, p.height - 6}})
-        EXPECT_EQ(show(p.pixel(c.x, c.y)), show(kWhite));
+        EXPECT_EQ(show(p.pixel(c.x, c.y)), show(kWhiteRgb));
 }
 
 int whitePixels(const Picture& p) {
     int n = 0;
     for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) n += p.pixel(x, y) == kWhite ? 1 : 0;
+        for (int x = 0; x < p.width; ++x) n += p.pixel(x, y) == kWhiteRgb ? 1 : 0;
     return n;
 }
 
@@ -97,8 +98,7 @@ std::string windowTitle(int window) {
     return title;
 }
 
-// What the window shows on the screen (the harness reads it from the X server); the film
-// checks need the whole window on the screen, uncovered.
+// What the window shows on the screen; the film checks need the whole window on the screen.
 Picture screenPicture(int window) {
     const int previous = glutGetWindow();
     glutSetWindow(window);
@@ -125,62 +125,49 @@ unsigned long xWindowOf(int window) {
     return id;
 }
 
-// Film windows apart from each other and from the main window, so that each one's picture
-// is its own.
-void placeFilmWindows() {
-    if (scene.mainWindow != 0) {
-        glutSetWindow(scene.mainWindow);
-        glutPositionWindow(0, 560);
-    }
-    if (scene.rotationWindow != 0) {
-        glutSetWindow(scene.rotationWindow);
-        glutPositionWindow(0, 0);
-    }
-    if (scene.weissenbergWindow != 0) {
-        glutSetWindow(scene.weissenbergWindow);
-        glutPositionWindow(600, 0);
-    }
-    pumpEvents(60);
-}
-
 // Asks a film window to redraw, as the main window's redraw does, and lets it happen.
 void redrawFilm(int window) {
     glutPostWindowRedisplay(window);
     pumpEvents(40);
 }
 
+// Lets the films opened by a command map and draw for the first time.
+void showFilms() { pumpEvents(80); }
+
+Session& session() { return app.session; }
+
+void logEntry(int h, int k, int l, double angle, double ordinate) {
+    appendReflection(session().log, h, k, l, angle, ordinate);
+}
+
 class FilmWindows : public testing::Test {
 protected:
     void SetUp() override {
         resetScene();
-        if (scene.mainWindow != 0) {
-            glutSetWindow(scene.mainWindow);
-            glutDisplayFunc(quietMainRedraw);
-        }
-        // A simple laboratory basis: a* along x, b* along y, c* along z (cell 5 5 5 90 90 90,
-        // crystal not turned), lambda 1.5418.
-        scene.aStarRot = {0.2, 0.0, 0.0};
-        scene.bStarRot = {0.0, 0.2, 0.0};
-        scene.cStarRot = {0.0, 0.0, 0.2};
-        scene.crystalAngle = 0.5;
-        scene.ewaldDiameter = 2.0 / 1.5418;
-        rotationFilmRadius = 0.5;
-        rotationFilmRadiusSet = true;
+        glutSetWindow(app.mainWindow);
+        glutDisplayFunc(quietMainRedraw);
+        // A simple laboratory basis as the latest step left it: a* along x, b* along y, c*
+        // along z (cell 5 5 5 90 90 90, crystal not turned), lambda 1.5418.
+        ScanResult& step = session().lastScan;
+        step.aStarRot = {0.2, 0.0, 0.0};
+        step.bStarRot = {0.0, 0.2, 0.0};
+        step.cStarRot = {0.0, 0.0, 0.2};
+        step.crystalAngle = 0.5;
+        session().rotationFilmRadius = 0.5;
+        session().rotationFilmRadiusSet = true;
     }
     void TearDown() override {
-        if (scene.mainWindow != 0) {
-            glutSetWindow(scene.mainWindow);
-            glutDisplayFunc(drawReciprocalLattice);
-        }
+        useCountingMainDisplay();
+        glutIdleFunc(nullptr);
     }
 };
 
 }  // namespace
 
 TEST_F(FilmWindows, OpenersReturnWithTheirWindowsAndEmptyLogShowsTheCross) {
-    scene.currentLayer = -1;
+    session().currentLayer = -1;
     openRotationWindow();
-    const int rotation = scene.rotationWindow;
+    const int rotation = app.rotationWindow;
     ASSERT_NE(rotation, 0);
     EXPECT_EQ(glutGetWindow(), rotation);
     EXPECT_EQ(glutGet(GLUT_WINDOW_WIDTH), 520);
@@ -188,290 +175,272 @@ TEST_F(FilmWindows, OpenersReturnWithTheirWindowsAndEmptyLogShowsTheCross) {
     EXPECT_GT(glutGet(GLUT_WINDOW_DEPTH_SIZE), 0);
     EXPECT_EQ(glutGet(GLUT_WINDOW_DOUBLEBUFFER), 1);
     openWeissenbergWindow();
-    ASSERT_NE(scene.weissenbergWindow, 0);
-    EXPECT_EQ(glutGetWindow(), scene.weissenbergWindow);
+    ASSERT_NE(app.weissenbergWindow, 0);
+    EXPECT_EQ(glutGetWindow(), app.weissenbergWindow);
     EXPECT_EQ(glutGet(GLUT_WINDOW_DEPTH_SIZE), 0);
     EXPECT_EQ(glutGet(GLUT_WINDOW_DOUBLEBUFFER), 1);
-    EXPECT_EQ(scene.rotationOpen, 0);  // opening changes no flag; the first redraw does
-    EXPECT_EQ(scene.weissenbergOpen, 0);
+    EXPECT_EQ(session().rotationOpen, 0);  // opening changes no flag; the first redraw does
+    EXPECT_EQ(session().weissenbergOpen, 0);
     EXPECT_EQ(windowTitle(rotation), "Drehkristallaufnahme");
-    EXPECT_EQ(windowTitle(scene.weissenbergWindow), "Weissenberg -1. Schicht");
+    EXPECT_EQ(windowTitle(app.weissenbergWindow), "Weissenberg -1. Schicht");
 
-    placeFilmWindows();
-    EXPECT_EQ(scene.rotationOpen, 1);
-    EXPECT_EQ(scene.weissenbergOpen, 1);
-    expectCrossOnWhite(screenPicture(scene.rotationWindow));
-    expectCrossOnWhite(screenPicture(scene.weissenbergWindow));
+    showFilms();
+    EXPECT_EQ(session().rotationOpen, 1);
+    EXPECT_EQ(session().weissenbergOpen, 1);
+    expectCrossOnWhite(screenPicture(app.rotationWindow));
+    expectCrossOnWhite(screenPicture(app.weissenbergWindow));
 }
 
-TEST_F(FilmWindows, FilmRadiusIsLatchedAtTheFirstRotationRedrawOnly) {
-    rotationFilmRadiusSet = false;
-    scene.ewaldDiameter = 1.25;
-    openRotationWindow();
-    pumpEvents(60);
-    EXPECT_TRUE(rotationFilmRadiusSet);
-    EXPECT_EQ(rotationFilmRadius, 0.625);
-    destroyRotationWindow();
-    scene.ewaldDiameter = 1.5;
-    openRotationWindow();
-    pumpEvents(60);
-    EXPECT_EQ(scene.rotationOpen, 1);
-    EXPECT_EQ(rotationFilmRadius, 0.625);  // neither a new window nor a new diameter changes it
-}
-
-TEST_F(FilmWindows, RotationFilmPutsEachColourAtItsPosition) {
+TEST_F(FilmWindows, RotationFilmPutsEachColourAtItsLoggedPosition) {
     struct Entry {
         int h, k, l;
-        double angle;
-        double presetY;  // rotationY held before the redraw
+        double ordinate;  // as logged
         Rgb colour;
         const char* what;
     } entries[] = {
-        {1, -1, 1, 0.5, 0, kGreen, "h = 1 before k = -1"},
-        {-1, 0, 2, 0.5, 0, kMagenta, "h = -1, second layer line"},
-        {0, 1, -1, 0.5, 0, kOrange, "k = 1"},
-        {2, -1, 0, 0.5, 0, kBlue, "k = -1 on the equator"},
-        {2, 2, 1, 0.25, 0.6, kRed, "logged earlier: drawn at the ordinate it holds"},
-        {0, 0, -2, 0.5, 0, kRed, "(0, 0, l)"},
+        {1, -1, 1, 0.31, kGreenRgb, "h = 1 before k = -1"},
+        {-1, 0, 2, -0.52, kMagentaRgb, "h = -1, second layer line"},
+        {0, 1, -1, 0.77, kOrangeRgb, "k = 1"},
+        {2, -1, 0, -0.13, kBlueRgb, "k = -1 on the equator"},
+        {2, 2, 1, 0.6, kRedRgb, "other reflection"},
+        {0, 0, -2, -0.85, kRedRgb, "(0, 0, l)"},
     };
-    reflectionLog.logCount = 0;
-    for (const Entry& e : entries) {
-        reflectionLog.rotationY[reflectionLog.logCount] = e.presetY;
-        appendReflection(reflectionLog, e.h, e.k, e.l, e.angle);
-    }
+    for (const Entry& e : entries) logEntry(e.h, e.k, e.l, 0.5, e.ordinate);
     openRotationWindow();
-    placeFilmWindows();
-    ASSERT_EQ(scene.rotationOpen, 1);
-    const Picture p = screenPicture(scene.rotationWindow);
-    for (const Entry& e : entries) {
-        const double ux = 0.2 * e.h, uy = 0.2 * e.k, uz = 0.2 * e.l;
-        const double x = rotationAbscissa(uz, 0.5);
-        const double y = e.angle == scene.crystalAngle ? azimuthOrdinate(ux, uy, scene.ewaldDiameter) : e.presetY;
-        expectFilmColour(p, x, y, e.colour, e.what);
-    }
-    EXPECT_EQ(reflectionLog.rotationY[4], 0.6);
-    EXPECT_EQ(reflectionLog.rotationY[0], azimuthOrdinate(0.2, -0.2, scene.ewaldDiameter));
+    showFilms();
+    ASSERT_EQ(session().rotationOpen, 1);
+    const Picture p = screenPicture(app.rotationWindow);
+    for (const Entry& e : entries) expectFilmColour(p, rotationAbscissa(0.2 * e.l, 0.5), e.ordinate, e.colour, e.what);
 }
 
 TEST_F(FilmWindows, WeissenbergFilmDrawsTheCurrentLayerWithItsColourRule) {
-    scene.currentLayer = 1;
-    scene.cStarRot = {0.05, 0.1, 0.2};  // (0, 0, 1) off the cross lines
+    session().currentLayer = 1;
     struct Entry {
         int h, k, l;
         double angle;
-        double presetY;
+        double ordinate;
         Rgb colour;  // white: must not be drawn
         const char* what;
     } entries[] = {
-        {0, 0, 1, 0.5, 0, kBlack, "h = k = 0 first: black"},
-        {1, 0, 1, 0.5, 0, kGreen, "h = 1"},
-        {0, 0, 1, -1.0, 0.6, kGreen, "h = k = 0 after green"},
-        {0, 1, 0, 1.5, 0.3, kWhite, "other layer: not drawn"},
-        {0, 1, 1, 2.0, -0.2, kYellow, "k = 1"},
-        {0, -1, 1, 2.5, -0.4, kBlue, "k = -1"},
-        {0, 0, 1, kPi, -0.7, kBlue, "h = k = 0 after blue, left edge"},
+        {0, 0, 1, 0.5, 0.1, kBlackRgb, "h = k = 0 first: black"},
+        {1, 0, 1, 0.5, 0.45, kGreenRgb, "h = 1"},
+        {0, 0, 1, -1.0, 0.6, kGreenRgb, "h = k = 0 after green"},
+        {0, 1, 0, 1.5, 0.3, kWhiteRgb, "other layer: not drawn"},
+        {0, 1, 1, 2.0, -0.2, kYellowRgb, "k = 1"},
+        {0, -1, 1, 2.5, -0.4, kBlueRgb, "k = -1"},
+        {0, 0, 1, kPi, -0.7, kBlueRgb, "h = k = 0 after blue, left edge"},
     };
-    reflectionLog.logCount = 0;
-    for (const Entry& e : entries) {
-        reflectionLog.weissenbergY[reflectionLog.logCount] = e.presetY;
-        appendReflection(reflectionLog, e.h, e.k, e.l, e.angle);
-    }
+    for (const Entry& e : entries) logEntry(e.h, e.k, e.l, e.angle, e.ordinate);
     openWeissenbergWindow();
-    EXPECT_EQ(windowTitle(scene.weissenbergWindow), "Weissenberg 1. Schicht");
-    placeFilmWindows();
-    ASSERT_EQ(scene.weissenbergOpen, 1);
-    const Picture p = screenPicture(scene.weissenbergWindow);
+    EXPECT_EQ(windowTitle(app.weissenbergWindow), "Weissenberg 1. Schicht");
+    showFilms();
+    ASSERT_EQ(session().weissenbergOpen, 1);
+    const Picture p = screenPicture(app.weissenbergWindow);
     for (const Entry& e : entries) {
-        const double ux = 0.2 * e.h + 0.05 * e.l, uy = 0.2 * e.k + 0.1 * e.l;
-        const double y = e.angle == scene.crystalAngle ? azimuthOrdinate(ux, uy, scene.ewaldDiameter) : e.presetY;
         // the left edge: the point's centre lies on the border, its right half is drawn
         const double x = e.angle == kPi ? -1.0 + 1.0 / p.width : -e.angle / kPi;
-        expectFilmColour(p, x, y, e.colour, e.what);
+        expectFilmColour(p, x, e.ordinate, e.colour, e.what);
     }
-    EXPECT_EQ(reflectionLog.weissenbergY[3], 0.3);  // other layer's slot is not written
 }
 
 TEST_F(FilmWindows, LeftClickFreezesBothFilmsAndRedrawsNothing) {
     openRotationWindow();
     openWeissenbergWindow();
-    placeFilmWindows();
-    ASSERT_EQ(scene.rotationOpen, 1);
-    ASSERT_EQ(scene.weissenbergOpen, 1);
+    showFilms();
+    ASSERT_EQ(session().rotationOpen, 1);
+    ASSERT_EQ(session().weissenbergOpen, 1);
 
-    glutSetWindow(scene.weissenbergWindow);
+    glutSetWindow(app.weissenbergWindow);
     onFilmMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 10, 10);
     pumpEvents(60);
-    EXPECT_EQ(scene.rotationOpen, 0);
-    EXPECT_EQ(scene.weissenbergOpen, 0);  // a redraw of either window would have set its flag
+    EXPECT_EQ(session().rotationOpen, 0);
+    EXPECT_EQ(session().weissenbergOpen, 0);  // a redraw of either window would have set its flag
 
     // The middle button does nothing.
     onFilmMouse(GLUT_MIDDLE_BUTTON, GLUT_DOWN, 10, 10);
     pumpEvents(40);
-    EXPECT_EQ(scene.rotationOpen, 0);
+    EXPECT_EQ(session().rotationOpen, 0);
 
     // A real left click, through the X server, in the rotation window.
-    redrawFilm(scene.rotationWindow);
-    redrawFilm(scene.weissenbergWindow);
-    ASSERT_EQ(scene.rotationOpen, 1);
-    ASSERT_EQ(scene.weissenbergOpen, 1);
+    redrawFilm(app.rotationWindow);
+    redrawFilm(app.weissenbergWindow);
+    ASSERT_EQ(session().rotationOpen, 1);
+    ASSERT_EQ(session().weissenbergOpen, 1);
     char command[160];
     std::snprintf(command, sizeof command, "xdotool mousemove --window %lu 100 100 click 1",
-                  xWindowOf(scene.rotationWindow));
+                  xWindowOf(app.rotationWindow));
     ASSERT_EQ(std::system(command), 0);
     pumpEvents(150);
-    EXPECT_EQ(scene.rotationOpen, 0);
-    EXPECT_EQ(scene.weissenbergOpen, 0);
+    EXPECT_EQ(session().rotationOpen, 0);
+    EXPECT_EQ(session().weissenbergOpen, 0);
 }
 
 TEST_F(FilmWindows, RightClickEmptiesTheLogAndRedrawsTheClickedWindow) {
-    appendReflection(reflectionLog, 0, 1, 1, scene.crystalAngle);  // orange
+    const double y = azimuthOrdinate(0.0, 0.2, session().ewaldDiameter);
+    logEntry(0, 1, 1, 0.5, y);  // orange
     openRotationWindow();
     openWeissenbergWindow();
-    placeFilmWindows();
+    showFilms();
     const double x = rotationAbscissa(0.2, 0.5);
-    const double y = azimuthOrdinate(0.0, 0.2, scene.ewaldDiameter);
-    expectFilmColour(screenPicture(scene.rotationWindow), x, y, kOrange, "before the click");
+    expectFilmColour(screenPicture(app.rotationWindow), x, y, kOrangeRgb, "before the click");
 
-    scene.rotationOpen = 0;
-    scene.weissenbergOpen = 0;
-    glutSetWindow(scene.rotationWindow);
+    session().rotationOpen = 0;
+    session().weissenbergOpen = 0;
+    glutSetWindow(app.rotationWindow);
     onFilmMouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 10, 10);
-    EXPECT_EQ(reflectionLog.logCount, 0);
+    EXPECT_EQ(session().log.count(), 0);
     pumpEvents(60);
-    EXPECT_EQ(scene.rotationOpen, 1);     // the clicked window was redrawn
-    EXPECT_EQ(scene.weissenbergOpen, 0);  // the other one was not
-    const Picture p = screenPicture(scene.rotationWindow);
+    EXPECT_EQ(session().rotationOpen, 1);     // the clicked window was redrawn
+    EXPECT_EQ(session().weissenbergOpen, 0);  // the other one was not
+    const Picture p = screenPicture(app.rotationWindow);
     expectCrossOnWhite(p);
     EXPECT_GE(whitePixels(p), 520 * 520 - 1040);  // nothing but the cross
 }
 
 TEST_F(FilmWindows, EditedModeKeepsTracesThoughTheBackBufferIsPaintedOver) {
-    scene.lambdaEdited = 1;
-    appendReflection(reflectionLog, 1, 1, 1, scene.crystalAngle);  // green
+    session().lambdaEdited = 1;
+    logEntry(1, 1, 1, 0.5, 0.0);  // green
     openRotationWindow();
-    placeFilmWindows();
-    ASSERT_EQ(scene.rotationOpen, 1);
+    showFilms();
+    ASSERT_EQ(session().rotationOpen, 1);
     const double x = rotationAbscissa(0.2, 0.5);
     const double firstY = editedOrdinate(0.2, 0.5);
-    expectFilmColour(screenPicture(scene.rotationWindow), x, firstY, kGreen, "first position");
+    expectFilmColour(screenPicture(app.rotationWindow), x, firstY, kGreenRgb, "first position");
 
     // The crystal turns: the spot moves. Meanwhile the back buffer is painted over.
-    glutSetWindow(scene.rotationWindow);
+    glutSetWindow(app.rotationWindow);
     glClearColor(0, 1, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(1, 1, 1, 1);
-    scene.bStarRot = {-0.1, 0.4, 0.0};  // u = (0.1, 0.4, 0.2)
+    session().lastScan.bStarRot = {-0.1, 0.4, 0.0};  // u = (0.1, 0.4, 0.2)
     const double secondY = editedOrdinate(0.4, 0.5);
-    redrawFilm(scene.rotationWindow);
-    Picture p = screenPicture(scene.rotationWindow);
-    expectFilmColour(p, x, firstY, kGreen, "trace of the first position");
-    expectFilmColour(p, x, secondY, kGreen, "second position");
-    EXPECT_EQ(show(p.pixel(30, 30)), show(kWhite));  // not the paint of the back buffer
+    redrawFilm(app.rotationWindow);
+    Picture p = screenPicture(app.rotationWindow);
+    expectFilmColour(p, x, firstY, kGreenRgb, "trace of the first position");
+    expectFilmColour(p, x, secondY, kGreenRgb, "second position");
+    EXPECT_EQ(show(p.pixel(30, 30)), show(kWhiteRgb));  // not the paint of the back buffer
     expectCrossOnWhite(p);
 
     // Frozen, then redrawn: the film starts blank.
-    glutSetWindow(scene.rotationWindow);
+    glutSetWindow(app.rotationWindow);
     onFilmMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
-    redrawFilm(scene.rotationWindow);
-    EXPECT_EQ(scene.rotationOpen, 1);
-    p = screenPicture(scene.rotationWindow);
-    expectFilmColour(p, x, firstY, kWhite, "trace gone after the freeze");
-    expectFilmColour(p, x, secondY, kGreen, "current position");
+    redrawFilm(app.rotationWindow);
+    EXPECT_EQ(session().rotationOpen, 1);
+    p = screenPicture(app.rotationWindow);
+    expectFilmColour(p, x, firstY, kWhiteRgb, "trace gone after the freeze");
+    expectFilmColour(p, x, secondY, kGreenRgb, "current position");
 
-    // Without the edited mode every redraw starts blank, and the ordinate is the latched one.
-    scene.lambdaEdited = 0;
-    redrawFilm(scene.rotationWindow);
-    p = screenPicture(scene.rotationWindow);
-    expectFilmColour(p, x, secondY, kWhite, "edited position gone");
-    expectFilmColour(p, x, azimuthOrdinate(0.1, 0.4, scene.ewaldDiameter), kGreen, "latched ordinate");
+    // Without the edited mode every redraw starts blank, at the logged ordinate.
+    session().lambdaEdited = 0;
+    redrawFilm(app.rotationWindow);
+    p = screenPicture(app.rotationWindow);
+    expectFilmColour(p, x, secondY, kWhiteRgb, "edited position gone");
+    expectFilmColour(p, x, 0.0, kGreenRgb, "logged ordinate");
 }
 
 TEST_F(FilmWindows, AnOlderRotationWindowNeitherFollowsNorLendsItsTraces) {
-    scene.lambdaEdited = 1;
-    appendReflection(reflectionLog, 1, 1, 1, scene.crystalAngle);  // green
+    session().lambdaEdited = 1;
+    logEntry(1, 1, 1, 0.5, 0.0);  // green
     openRotationWindow();
-    const int older = scene.rotationWindow;
-    placeFilmWindows();
-    ASSERT_EQ(scene.rotationOpen, 1);
+    const int older = app.rotationWindow;
+    showFilms();
+    ASSERT_EQ(session().rotationOpen, 1);
     const double x = rotationAbscissa(0.2, 0.5);
     const double firstY = editedOrdinate(0.2, 0.5);
-    expectFilmColour(screenPicture(older), x, firstY, kGreen, "older window");
+    expectFilmColour(screenPicture(older), x, firstY, kGreenRgb, "older window");
 
     // Frozen; the crystal turns; a wavelength key opens another window while the older one
-    // stays on screen.
-    scene.rotationOpen = 0;
-    scene.bStarRot = {-0.1, 0.4, 0.0};
+    // stays on screen (moved below, out of the newer one's place).
+    session().rotationOpen = 0;
+    session().lastScan.bStarRot = {-0.1, 0.4, 0.0};
     const double secondY = editedOrdinate(0.4, 0.5);
-    openRotationWindow();
-    const int newer = scene.rotationWindow;
-    ASSERT_NE(newer, older);
     glutSetWindow(older);
-    glutPositionWindow(600, 0);
-    glutSetWindow(newer);
-    glutPositionWindow(0, 0);
+    glutPositionWindow(536, 560);
+    openRotationWindow();
+    const int newer = app.rotationWindow;
+    ASSERT_NE(newer, older);
     pumpEvents(80);
-    EXPECT_EQ(scene.rotationOpen, 1);  // the newer window's first redraw
+    EXPECT_EQ(session().rotationOpen, 1);  // the newer window's first redraw
 
-    scene.bStarRot = {-0.1, -0.4, 0.0};
+    session().lastScan.bStarRot = {-0.1, -0.4, 0.0};
     const double thirdY = editedOrdinate(-0.4, 0.5);
     redrawFilm(newer);
     Picture p = screenPicture(newer);
-    expectFilmColour(p, x, thirdY, kGreen, "newer window, current position");
-    expectFilmColour(p, x, secondY, kGreen, "newer window, its own trace");
-    expectFilmColour(p, x, firstY, kWhite, "newer window, nothing of the older one");
+    expectFilmColour(p, x, thirdY, kGreenRgb, "newer window, current position");
+    expectFilmColour(p, x, secondY, kGreenRgb, "newer window, its own trace");
+    expectFilmColour(p, x, firstY, kWhiteRgb, "newer window, nothing of the older one");
 
     // A redraw of the older window does not make the films follow again, and starts blank.
-    scene.rotationOpen = 0;
+    session().rotationOpen = 0;
     redrawFilm(older);
-    EXPECT_EQ(scene.rotationOpen, 0);
+    EXPECT_EQ(session().rotationOpen, 0);
     p = screenPicture(older);
-    expectFilmColour(p, x, thirdY, kGreen, "older window redrawn");
-    expectFilmColour(p, x, firstY, kWhite, "older window starts blank");
+    expectFilmColour(p, x, thirdY, kGreenRgb, "older window redrawn");
+    expectFilmColour(p, x, firstY, kWhiteRgb, "older window starts blank");
 
     // Closing the older window leaves the newer one named and following, with its traces.
-    scene.rotationOpen = 1;
+    session().rotationOpen = 1;
     requestWindowClose(older);
     pumpEvents(80);
-    EXPECT_EQ(scene.rotationWindow, newer);
-    EXPECT_EQ(scene.rotationOpen, 1);
+    EXPECT_EQ(app.rotationWindow, newer);
+    EXPECT_EQ(session().rotationOpen, 1);
     redrawFilm(newer);
     p = screenPicture(newer);
-    expectFilmColour(p, x, secondY, kGreen, "newer window after the close, trace");
-    expectFilmColour(p, x, thirdY, kGreen, "newer window after the close");
+    expectFilmColour(p, x, secondY, kGreenRgb, "newer window after the close, trace");
+    expectFilmColour(p, x, thirdY, kGreenRgb, "newer window after the close");
 }
 
 namespace {
 
-// The films drawn entry by entry, one point per glBegin/glEnd with its own translation, in
-// log order: the picture that the films' one-pass drawing must reproduce pixel for pixel.
-// Reads the ordinates the film's own redraw has just latched.
+// The films drawn entry by entry, one point per glBegin/glEnd, in log order, straight from
+// the log and the latest step: the picture that the films' one-pass drawing (merged hidden
+// points, arrays) must reproduce pixel for pixel.
 bool referenceWeissenberg = false;
 void drawPointByPoint() {
+    const Session& s = app.session;
+    glViewport(0, 0, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LINE_SMOOTH);
+    glClearColor(1, 1, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    drawFilmCross();
-    const ReflectionLog& log = reflectionLog;
-    for (int i = 0; i < log.logCount; ++i) {
+    glColor3f(0, 0, 0);
+    glLineWidth(1);
+    glBegin(GL_LINES);
+    glVertex2f(-1, 0);
+    glVertex2f(1, 0);
+    glVertex2f(0, 1);
+    glVertex2f(0, -1);
+    glEnd();
+    glPointSize(3);
+    const ReflectionLog& log = s.log;
+    const ScanResult& step = s.lastScan;
+    for (int i = 0; i < log.count(); ++i) {
         const int h = log.logH[i], k = log.logK[i], l = log.logL[i];
-        if (referenceWeissenberg && l != scene.currentLayer) continue;
-        const double uy = h * scene.aStarRot.y + k * scene.bStarRot.y + l * scene.cStarRot.y;
-        const double uz = h * scene.aStarRot.z + k * scene.bStarRot.z + l * scene.cStarRot.z;
+        if (referenceWeissenberg && l != s.currentLayer) continue;
+        const Vec3 u = latticeCombination(h, k, l, step.aStarRot, step.bStarRot, step.cStarRot);
         double x = 0, y = 0;
         if (referenceWeissenberg) {
             x = weissenbergAbscissa(log.logAngle[i]);
-            y = log.weissenbergY[i];
+            y = log.filmOrdinate[i];
         } else {
-            x = rotationAbscissa(uz, rotationFilmRadius);
-            y = scene.lambdaEdited ? editedOrdinate(uy, rotationFilmRadius) : log.rotationY[i];
+            x = rotationAbscissa(u.z, s.rotationFilmRadius);
+            y = s.lambdaEdited ? editedOrdinate(u.y, s.rotationFilmRadius) : log.filmOrdinate[i];
         }
         if (!std::isfinite(static_cast<float>(x)) || !std::isfinite(static_cast<float>(y))) continue;
-        glLoadIdentity();
-        glTranslated(x, y, 0);
-        FilmColour c{};
-        if (!referenceWeissenberg) c = rotationColour(h, k);
-        if (!referenceWeissenberg || weissenbergColour(h, k, &c)) glColor3f(c.r, c.g, c.b);
-        glPointSize(3);
+        if (!referenceWeissenberg) {
+            const Rgba& c = indexColour(kRotationColours, h, k);
+            glColor3f(c.r, c.g, c.b);
+        } else if (!weissenbergKeepsColour(h, k)) {
+            const Rgba& c = indexColour(kWeissenbergColours, h, k);
+            glColor3f(c.r, c.g, c.b);
+        }
         glBegin(GL_POINTS);
-        glVertex3d(0, 0, 0);
+        glVertex2f(static_cast<float>(x), static_cast<float>(y));
         glEnd();
     }
     glFlush();
@@ -494,40 +463,40 @@ void fillCrowdedLog() {
     std::uniform_int_distribution<int> edge(-260, 260);
     std::uniform_int_distribution<int> pick(0, 5);
     const double nudges[] = {0.0, 1e-7, -1e-7, 1.0 / 512, -1.0 / 512, 0.5};
-    reflectionLog.logCount = 0;
+    clearReflectionLog(app.session.log);
     for (int i = 0; i < 30000; ++i) {
-        const int slot = reflectionLog.logCount;
+        // ordinate: a pixel edge (j / 260 of the half height), nudged a little or half a pixel
+        const double ordinate = (edge(random) + nudges[pick(random)]) / 260.0;
         const int choice = pick(random);
-        // held ordinate: a pixel edge (j / 260 of the half height), nudged a little or half a pixel
-        reflectionLog.rotationY[slot] = (edge(random) + nudges[pick(random)]) / 260.0;
-        reflectionLog.weissenbergY[slot] = (edge(random) + nudges[pick(random)]) / 260.0;
-        const double angle = choice == 0 ? scene.crystalAngle : (edge(random) + nudges[choice]) / 260.0 * kPi;
-        appendReflection(reflectionLog, index(random), index(random), index(random) % 3, angle);
+        const double angle = choice == 0 ? 0.3 : (edge(random) + nudges[choice]) / 260.0 * kPi;
+        const int h = index(random), k = index(random), l = index(random) % 3;
+        logEntry(h, k, l, angle, ordinate);
     }
 }
 
 }  // namespace
 
 TEST_F(FilmWindows, OnePassPictureEqualsPointByPointDrawing) {
-    scene.aStarRot = {0.17, 0.05, 0.0};  // a* and b* in the equator plane: layer 0 on the cross
-    scene.bStarRot = {-0.04, 0.19, 0.0};
-    scene.cStarRot = {0.01, 0.02, 0.21};
-    scene.crystalAngle = 0.3;
-    scene.currentLayer = 1;
+    ScanResult& step = session().lastScan;
+    step.aStarRot = {0.17, 0.05, 0.0};  // a* and b* in the equator plane: layer 0 on the cross
+    step.bStarRot = {-0.04, 0.19, 0.0};
+    step.cStarRot = {0.01, 0.02, 0.21};
+    step.crystalAngle = 0.3;
+    session().currentLayer = 1;
     fillCrowdedLog();
     openRotationWindow();
     openWeissenbergWindow();
-    placeFilmWindows();
+    showFilms();
 
     struct Case {
         int* window;
         int weissenberg;
         int edited;
-    } cases[] = {{&scene.rotationWindow, 0, 0}, {&scene.rotationWindow, 0, 1}, {&scene.weissenbergWindow, 1, 0}};
+    } cases[] = {{&app.rotationWindow, 0, 0}, {&app.rotationWindow, 0, 1}, {&app.weissenbergWindow, 1, 0}};
     for (const Case& c : cases) {
         const int window = *c.window;
-        scene.lambdaEdited = c.edited;
-        scene.rotationOpen = 0;  // the next redraw clears in the edited mode too
+        session().lambdaEdited = c.edited;
+        session().rotationOpen = 0;  // the next redraw clears in the edited mode too
         glutSetWindow(window);
         glutDisplayFunc(c.weissenberg ? drawWeissenbergPhoto : drawRotationPhoto);
         redrawFilm(window);
@@ -544,34 +513,115 @@ TEST_F(FilmWindows, OnePassPictureEqualsPointByPointDrawing) {
     }
 }
 
+// A film frozen by a left click while the spin goes on: the main window keeps logging, and
+// when the film is drawn again (uncovered, resized) every spot lies at its logged position:
+// abscissa from the latest step, ordinate as logged. None sits on the centre line for want
+// of an ordinate.
+TEST_F(FilmWindows, FrozenFilmRedrawnLaterShowsEverySpotAtItsLoggedPlace) {
+    resetScene();
+    useCountingMainDisplay();  // the real main redraw: scan and log at every step
+    glutSetWindow(app.mainWindow);
+    onSpecialKey(GLUT_KEY_F7, 0, 0);
+    showFilms();
+    const int film = app.rotationWindow;
+    ASSERT_NE(film, 0);
+    ASSERT_EQ(session().rotationOpen, 1);
+    session().showEwaldSphere = 0;  // the slowest part of a main redraw, of no matter here
+    // Some degrees of the spin with the film following, as the toolkit runs them.
+    const auto spinSteps = [](int n) {
+        for (int i = 0; i < n; ++i) {
+            const int before = mainRedrawCount();
+            onIdleSpin();
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+            while (mainRedrawCount() == before && std::chrono::steady_clock::now() < deadline) glutMainLoopEvent();
+        }
+        pumpEvents(40);
+    };
+    spinSteps(40);
+    const int loggedWhileFollowing = session().log.count();
+    ASSERT_GT(loggedWhileFollowing, 0);
+
+    glutSetWindow(film);
+    onFilmMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 50, 50);
+    ASSERT_EQ(session().rotationOpen, 0);
+    spinSteps(60);
+    EXPECT_GT(session().log.count(), loggedWhileFollowing) << "the main window logs on while the film is frozen";
+    EXPECT_EQ(session().rotationOpen, 0) << "the frozen film was redrawn by the spin";
+
+    // Drawn again now, by a resize and back as a user would.
+    glutSetWindow(film);
+    glutReshapeWindow(500, 500);
+    pumpEvents(60);
+    glutSetWindow(film);
+    glutReshapeWindow(520, 520);
+    pumpEvents(80);
+    const Picture p = screenPicture(film);
+    ASSERT_EQ(p.width, 520);
+
+    // Where the spots must be: a 3 x 3 point about each entry's place. The crystal turned
+    // about the z axis only, so at an entry's logging it stood at R_z(logged angle): its ray's
+    // azimuth then gives the ordinate, which the log must hold.
+    const Session& s = session();
+    std::vector<unsigned char> expected(static_cast<size_t>(p.width) * static_cast<size_t>(p.height), 0);
+    int places = 0;
+    for (int i = 0; i < s.log.count(); ++i) {
+        const Vec3 q = s.crystal.latticePoint(s.log.logH[i], s.log.logK[i], s.log.logL[i]);
+        const double c = std::cos(s.log.logAngle[i]), sn = std::sin(s.log.logAngle[i]);
+        const double y = azimuthOrdinate(c * q.x - sn * q.y, sn * q.x + c * q.y, s.ewaldDiameter);
+        ASSERT_NEAR(s.log.filmOrdinate[i], y, 1e-9) << "entry " << i;
+        const double x = rotationAbscissa(q.z, s.rotationFilmRadius);
+        if (!std::isfinite(x) || !std::isfinite(y)) continue;
+        ++places;
+        const Pixel at = filmPixel(p, x, y);
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx) {
+                const int px = at.x + dx, py = at.y + dy;
+                if (px >= 0 && px < p.width && py >= 0 && py < p.height)
+                    expected[static_cast<size_t>(py) * static_cast<size_t>(p.width) + static_cast<size_t>(px)] = 1;
+            }
+    }
+    ASSERT_GT(places, 0);
+    int spots = 0, stray = 0, strayOnCentreLine = 0;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            if (!coloured(p.pixel(x, y))) continue;
+            ++spots;
+            if (expected[static_cast<size_t>(y) * static_cast<size_t>(p.width) + static_cast<size_t>(x)] == 0) {
+                ++stray;
+                strayOnCentreLine += std::abs(y - p.height / 2) <= 2;
+            }
+        }
+    EXPECT_GT(spots, 9) << "the film shows the log";
+    EXPECT_EQ(stray, 0) << "coloured pixels away from every logged place, " << strayOnCentreLine
+                        << " of them on the centre line";
+}
+
 TEST_F(FilmWindows, ClosingAFilmWindowLeavesTheProgramRunning) {
-    appendReflection(reflectionLog, 1, 0, 1, scene.crystalAngle);
+    logEntry(1, 0, 1, 0.5, 0.2);
     openRotationWindow();
     openWeissenbergWindow();
-    placeFilmWindows();
-    ASSERT_EQ(scene.rotationOpen, 1);
-    ASSERT_EQ(scene.weissenbergOpen, 1);
+    showFilms();
+    ASSERT_EQ(session().rotationOpen, 1);
+    ASSERT_EQ(session().weissenbergOpen, 1);
 
-    requestWindowClose(scene.rotationWindow);
+    requestWindowClose(app.rotationWindow);
     pumpEvents(80);
-    EXPECT_EQ(scene.rotationWindow, 0);
-    EXPECT_EQ(scene.rotationOpen, 0);
-    EXPECT_EQ(scene.weissenbergOpen, 1);
-    EXPECT_EQ(reflectionLog.logCount, 1);  // the log survives
+    EXPECT_EQ(app.rotationWindow, 0);
+    EXPECT_EQ(session().rotationOpen, 0);
+    EXPECT_EQ(session().weissenbergOpen, 1);
+    EXPECT_EQ(session().log.count(), 1);  // the log survives
 
-    requestWindowClose(scene.weissenbergWindow);
+    requestWindowClose(app.weissenbergWindow);
     pumpEvents(80);
-    EXPECT_EQ(scene.weissenbergWindow, 0);
-    EXPECT_EQ(scene.weissenbergOpen, 0);
+    EXPECT_EQ(app.weissenbergWindow, 0);
+    EXPECT_EQ(session().weissenbergOpen, 0);
 
     // The main window's next redraw asks nothing of the closed windows.
-    if (scene.mainWindow != 0) {
-        glutSetWindow(scene.mainWindow);
-        glutDisplayFunc(drawReciprocalLattice);
-        glutPostRedisplay();
-        pumpEvents(200);
-        EXPECT_EQ(scene.rotationWindow, 0);
-    }
+    useCountingMainDisplay();
+    glutSetWindow(app.mainWindow);
+    glutPostRedisplay();
+    pumpEvents(200);
+    EXPECT_EQ(app.rotationWindow, 0);
     destroyRotationWindow();  // with id 0: nothing to destroy
     destroyWeissenbergWindow();
     pumpEvents(20);

@@ -1,6 +1,6 @@
-// Commands that open and destroy the film windows, called directly in the real main window:
-// which windows exist afterwards (by title, on the X server), the flags and the log, and
-// that no sequence of them addresses a window that is already gone.
+// Commands that open and destroy the film windows, called through the real callbacks: which
+// windows exist afterwards (by title, on the X server) and where, the flags and the log, keys
+// typed in a film window, and that no sequence of them addresses a window that is already gone.
 #include <gtest/gtest.h>
 // After gtest: Xlib's macros (None, Bool) would collide with gtest's names.
 #include <GL/glx.h>
@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "app/scene_state.h"
 #include "gl/gl_harness.h"
-#include "input/input.h"
+#include "platform/app.h"
+#include "platform/windows.h"
 
 namespace {
 // Windows on the X server whose title is exactly `title`.
 int windowsTitled(const std::string& title) {
     pumpEvents(40);
-    glutSetWindow(scene.mainWindow);
+    glutSetWindow(app.mainWindow);
     Display* dpy = glXGetCurrentDisplay();
     XSync(dpy, False);
     ::Window root = 0, parent = 0, *children = nullptr;
@@ -35,31 +35,31 @@ int windowsTitled(const std::string& title) {
     return count;
 }
 
-// Film windows open where the main window is when no window manager places them, and
-// the toolkit does not redraw a window that is fully covered: move them aside, as a user would.
-void moveFilmWindowsAside() {
-    const int ids[] = {scene.rotationWindow, scene.weissenbergWindow};
-    const int x[] = {540, 540};
-    const int y[] = {0, 500};
-    for (int i = 0; i < 2; ++i) {
-        if (ids[i] == 0) continue;
-        glutSetWindow(ids[i]);
-        glutPositionWindow(x[i], y[i]);
-    }
-    glutSetWindow(scene.mainWindow);
-}
-
-// After every command the main window is usable: current again, in modelview mode, and
-// it still redraws.
+// After every command the main window is usable: in modelview mode, and it still redraws.
 void expectMainWindowAlive() {
-    moveFilmWindowsAside();
     pumpEvents(40);
-    glutSetWindow(scene.mainWindow);
+    glutSetWindow(app.mainWindow);
     EXPECT_EQ(currentMatrixMode(), GL_MODELVIEW);
     const int before = mainRedrawCount();
     glutPostRedisplay();
     pumpEvents(40);
     EXPECT_GT(mainRedrawCount(), before);
+}
+
+void fillLog(int n) {
+    clearReflectionLog(app.session.log);
+    for (int i = 0; i < n; ++i) appendReflection(app.session.log, 1, 1, 0, 0.0, 0.0);
+}
+
+// Where a window stands on the screen, from the toolkit.
+struct Place {
+    int x, y;
+};
+Place placeOf(int window) {
+    glutSetWindow(window);
+    const Place p{glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y)};
+    glutSetWindow(app.mainWindow);
+    return p;
 }
 
 class InputWindows : public testing::Test {
@@ -68,7 +68,11 @@ protected:
         resetScene();
         pumpEvents(40);
     }
-    void TearDown() override { stubShift = false; }
+    void TearDown() override {
+        stubShift = false;
+        glutIdleFunc(nullptr);
+        app.session.spinning = 0;
+    }
 };
 }  // namespace
 
@@ -78,20 +82,90 @@ TEST_F(InputWindows, RotationFilmKeysOpenOneFreshRotationWindow) {
         resetScene();
         onSpecialKey(GLUT_KEY_F8, 0, 0);
         pumpEvents(60);
-        glutSetWindow(scene.mainWindow);
-        reflectionLog.logCount = 77;
+        glutSetWindow(app.mainWindow);
+        fillLog(77);
         if (viaMenu) onMenu(7);
         else onSpecialKey(GLUT_KEY_F7, 0, 0);
-        EXPECT_EQ(reflectionLog.logCount, 0);
-        EXPECT_EQ(scene.weissenbergWindow, 0);
-        EXPECT_EQ(scene.weissenbergOpen, 0);
-        EXPECT_NE(scene.rotationWindow, 0);
-        EXPECT_EQ(scene.currentLayer, 0);
+        EXPECT_EQ(app.session.log.count(), 0);
+        EXPECT_EQ(app.weissenbergWindow, 0);
+        EXPECT_EQ(app.session.weissenbergOpen, 0);
+        EXPECT_NE(app.rotationWindow, 0);
+        EXPECT_EQ(app.session.currentLayer, 0);
         EXPECT_EQ(windowsTitled("Drehkristallaufnahme"), 1);
         EXPECT_EQ(windowsTitled("Weissenberg 0. Schicht"), 0);
-        EXPECT_EQ(scene.rotationOpen, 1) << "its first redraw sets the flag";
+        EXPECT_EQ(app.session.rotationOpen, 1) << "its first redraw sets the flag";
         expectMainWindowAlive();
     }
+}
+
+// The three windows side by side from the screen's top left corner: the main window, the
+// rotation photograph, the Weissenberg photograph, none over another.
+TEST_F(InputWindows, FilmWindowsOpenBesideTheMainWindow) {
+    onSpecialKey(GLUT_KEY_F7, 0, 0);
+    glutSetWindow(app.mainWindow);
+    onKeyboard('0', 0, 0);
+    pumpEvents(80);
+    ASSERT_NE(app.rotationWindow, 0);
+    ASSERT_NE(app.weissenbergWindow, 0);
+    const Place main = placeOf(app.mainWindow), rotation = placeOf(app.rotationWindow),
+                weissenberg = placeOf(app.weissenbergWindow);
+    EXPECT_EQ(main.x, 0);
+    EXPECT_EQ(main.y, 0);
+    EXPECT_EQ(rotation.x, 536);
+    EXPECT_EQ(rotation.y, 0);
+    EXPECT_EQ(weissenberg.x, 1072);
+    EXPECT_EQ(weissenberg.y, 0);
+    // Both films follow the main window: wholly visible, each has redrawn.
+    EXPECT_EQ(app.session.rotationOpen, 1);
+    EXPECT_EQ(app.session.weissenbergOpen, 1);
+
+    // A film the user moved is replaced where it stood.
+    glutSetWindow(app.weissenbergWindow);
+    glutPositionWindow(600, 580);
+    pumpEvents(60);
+    glutSetWindow(app.mainWindow);
+    onKeyboard('2', 0, 0);
+    pumpEvents(60);
+    const Place moved = placeOf(app.weissenbergWindow);
+    EXPECT_EQ(moved.x, 600);
+    EXPECT_EQ(moved.y, 580);
+    expectMainWindowAlive();
+}
+
+// Keys typed in a film window act as in the main window: the main window redraws.
+TEST_F(InputWindows, KeysInAFilmWindowActOnTheMainWindow) {
+    onSpecialKey(GLUT_KEY_F8, 0, 0);
+    pumpEvents(60);
+    const int film = app.weissenbergWindow;
+    ASSERT_NE(film, 0);
+    const int axes = app.session.showAxes;
+    int before = mainRedrawCount();
+    glutSetWindow(film);
+    onKeyboard('x', 0, 0);
+    pumpEvents(60);
+    EXPECT_EQ(app.session.showAxes, axes == 0 ? 1 : 0);
+    EXPECT_GT(mainRedrawCount(), before);
+
+    glutSetWindow(film);
+    onSpecialKey(GLUT_KEY_F12, 0, 0);
+    EXPECT_EQ(app.session.spinning, 1);
+    before = mainRedrawCount();
+    glutSetWindow(film);
+    stubShift = true;
+    onSpecialKey(GLUT_KEY_UP, 0, 0);  // a crystal turn, Shift or not
+    stubShift = false;
+    pumpEvents(60);
+    EXPECT_GT(mainRedrawCount(), before);
+    glutSetWindow(film);
+    onSpecialKey(GLUT_KEY_F11, 0, 0);
+    EXPECT_EQ(app.session.spinning, 0);
+
+    // A layer key typed in the Weissenberg window replaces that very window.
+    glutSetWindow(film);
+    onKeyboard('3', 0, 0);
+    EXPECT_EQ(windowsTitled("Weissenberg 3. Schicht"), 1);
+    EXPECT_EQ(windowsTitled("Weissenberg 0. Schicht"), 0);
+    expectMainWindowAlive();
 }
 
 TEST_F(InputWindows, LayerKeysReplaceTheWeissenbergWindow) {
@@ -112,18 +186,18 @@ TEST_F(InputWindows, LayerKeysReplaceTheWeissenbergWindow) {
     const char* previous = nullptr;
     for (const Step& s : steps) {
         SCOPED_TRACE(s.title);
-        glutSetWindow(scene.mainWindow);
-        reflectionLog.logCount = 55;
+        glutSetWindow(app.mainWindow);
+        fillLog(55);
         stubShift = s.shift;
         if (s.special) onSpecialKey(s.code, 0, 0);
         else onKeyboard(static_cast<unsigned char>(s.code), 0, 0);
         stubShift = false;
-        EXPECT_EQ(scene.currentLayer, s.layer);
+        EXPECT_EQ(app.session.currentLayer, s.layer);
         EXPECT_EQ(windowsTitled(s.title), 1);
         if (previous != nullptr && std::string(previous) != s.title) {
             EXPECT_EQ(windowsTitled(previous), 0);
         }
-        EXPECT_EQ(scene.weissenbergOpen, 1);
+        EXPECT_EQ(app.session.weissenbergOpen, 1);
         previous = s.title;
     }
     expectMainWindowAlive();
@@ -132,30 +206,29 @@ TEST_F(InputWindows, LayerKeysReplaceTheWeissenbergWindow) {
 TEST_F(InputWindows, MenuValuesForLayersOpenOneWindowEach) {
     onMenu(8);
     EXPECT_EQ(windowsTitled("Weissenberg 0. Schicht"), 1);
-    glutSetWindow(scene.mainWindow);
+    glutSetWindow(app.mainWindow);
     onMenu(9);
     EXPECT_EQ(windowsTitled("Weissenberg 0. Schicht"), 0);
     EXPECT_EQ(windowsTitled("Weissenberg 1. Schicht"), 1);
-    EXPECT_EQ(scene.currentLayer, 1);
+    EXPECT_EQ(app.session.currentLayer, 1);
     expectMainWindowAlive();
 }
 
 TEST_F(InputWindows, WavelengthKeyOpensTheRotationFilmAndChangesNothingElse) {
-    const double diameter = scene.ewaldDiameter;
-    const auto projection = readMatrix(GL_PROJECTION_MATRIX);
-    const auto modelview = readMatrix(GL_MODELVIEW_MATRIX);
+    const double diameter = app.session.ewaldDiameter;
+    const Mat4 camera = app.session.camera, crystal = app.session.orientation;
     testing::internal::CaptureStdout();
     onKeyboard('L', 0, 0);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(out.find("Labda"), std::string::npos) << out;
-    EXPECT_EQ(scene.ewaldDiameter, diameter);
-    EXPECT_EQ(scene.lambdaEdited, 1);
+    EXPECT_EQ(app.session.ewaldDiameter, diameter);
+    EXPECT_EQ(app.session.lambdaEdited, 1);
     EXPECT_EQ(windowsTitled("Drehkristallaufnahme"), 1);
-    glutSetWindow(scene.mainWindow);
-    EXPECT_EQ(readMatrix(GL_PROJECTION_MATRIX), projection);
-    EXPECT_EQ(readMatrix(GL_MODELVIEW_MATRIX), modelview);
+    EXPECT_EQ(app.session.camera, camera);
+    EXPECT_EQ(app.session.orientation, crystal);
     // Now the film takes part, and the next press steps the wavelength.
-    EXPECT_EQ(scene.rotationOpen, 1);
+    EXPECT_EQ(app.session.rotationOpen, 1);
+    glutSetWindow(app.mainWindow);
     testing::internal::CaptureStdout();
     onKeyboard('L', 0, 0);
     EXPECT_NE(testing::internal::GetCapturedStdout().find("Labda 1.530005"), std::string::npos);
@@ -172,7 +245,7 @@ TEST_F(InputWindows, DestroySequencesNeverTouchAWindowThatIsGone) {
         const char* name;
         std::vector<Step> steps;
         int rotationWindows;
-        const char* weissenbergTitle;  // nullptr: none
+        const char* weissenbergTitle;
     };
     const Sequence sequences[] = {
         {"F8 F7 F8", {{true, GLUT_KEY_F8}, {true, GLUT_KEY_F7}, {true, GLUT_KEY_F8}}, 1, "Weissenberg 0. Schicht"},
@@ -185,7 +258,7 @@ TEST_F(InputWindows, DestroySequencesNeverTouchAWindowThatIsGone) {
         SCOPED_TRACE(s.name);
         resetScene();
         for (const Step& step : s.steps) {
-            glutSetWindow(scene.mainWindow);
+            glutSetWindow(app.mainWindow);
             if (step.special && step.code < 0) onMenu(-step.code);
             else if (step.special) onSpecialKey(step.code, 0, 0);
             else onKeyboard(static_cast<unsigned char>(step.code), 0, 0);
@@ -203,19 +276,19 @@ TEST_F(InputWindows, DestroySequencesNeverTouchAWindowThatIsGone) {
 TEST_F(InputWindows, FilmClosedByTheWindowManagerIsNotDestroyedAgain) {
     onSpecialKey(GLUT_KEY_F8, 0, 0);
     pumpEvents(60);
-    requestWindowClose(scene.weissenbergWindow);
+    requestWindowClose(app.weissenbergWindow);
     pumpEvents(60);
     EXPECT_EQ(windowsTitled("Weissenberg 0. Schicht"), 0);
-    EXPECT_EQ(scene.weissenbergWindow, 0);
-    glutSetWindow(scene.mainWindow);
+    EXPECT_EQ(app.weissenbergWindow, 0);
+    glutSetWindow(app.mainWindow);
     onSpecialKey(GLUT_KEY_F9, 0, 0);
     EXPECT_EQ(windowsTitled("Weissenberg 1. Schicht"), 1);
-    glutSetWindow(scene.mainWindow);
+    glutSetWindow(app.mainWindow);
     onSpecialKey(GLUT_KEY_F7, 0, 0);
     pumpEvents(60);
-    requestWindowClose(scene.rotationWindow);
+    requestWindowClose(app.rotationWindow);
     pumpEvents(60);
-    glutSetWindow(scene.mainWindow);
+    glutSetWindow(app.mainWindow);
     onKeyboard('3', 0, 0);
     EXPECT_EQ(windowsTitled("Weissenberg 3. Schicht"), 1);
     EXPECT_EQ(windowsTitled("Drehkristallaufnahme"), 0);

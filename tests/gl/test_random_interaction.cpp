@@ -2,8 +2,8 @@
 // values, mouse presses, drags and releases in every window, resizes, spin steps and window
 // closes, called the way the toolkit calls them, with the events pumped between. After every
 // event the program's standing promises are checked: the log's count in range, a film flag
-// set only while its window exists, the main window in modelview mode with one block of ten
-// display lists, and only finite numbers in its two matrices.
+// set only while its window exists, the main window in modelview mode with no more display
+// lists than one scene needs, and only finite numbers in the camera and the crystal's matrix.
 //
 // The seed is printed; WEISSENBERG_SEED=<number> replays a run.
 #include <dlfcn.h>
@@ -21,12 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "app/reciprocal_basis.h"
-#include "app/scene_state.h"
-#include "film/film_windows.h"
 #include "gl/gl_harness.h"
-#include "input/input.h"
-#include "view/view.h"
+#include "model/crystal.h"
+#include "platform/app.h"
+#include "platform/windows.h"
+#include "session/commands.h"
 
 // ---- what the toolkit is asked to do with its windows ---------------------------------
 // The program's calls reach these stand-ins first; they note which windows exist and pass
@@ -101,8 +100,6 @@ void glutPostWindowRedisplay(int window) {
 
 namespace {
 
-using Mat = std::array<double, 16>;
-
 unsigned seedFromEnvironment(unsigned fallback) {
     const char* text = std::getenv("WEISSENBERG_SEED");
     if (text == nullptr || *text == '\0') return fallback;
@@ -113,12 +110,13 @@ unsigned seedFromEnvironment(unsigned fallback) {
 std::vector<int> liveFilmWindows() {
     std::vector<int> films;
     for (int window : createdWindows)
-        if (window != scene.mainWindow && alive(window)) films.push_back(window);
+        if (window != app.mainWindow && alive(window)) films.push_back(window);
     return films;
 }
 
-// Without a window manager a new window opens over the main window, and the toolkit skips
-// the redraws of a window that is wholly covered: put each film beside the main window.
+// A film opens at its slot beside the main window, over any older rotation window left at the
+// same slot, and the toolkit skips the redraws of a window that is wholly covered: put each
+// film apart from the others, small, so that thousands of redraws fit in the time.
 void placeNewFilmWindows() {
     for (int window : liveFilmWindows()) {
         if (placedWindows.count(window) != 0) continue;
@@ -130,12 +128,11 @@ void placeNewFilmWindows() {
     }
 }
 
-// Every display list name in use in the main window's context.
-std::vector<GLuint> listsInUse(GLuint upTo) {
-    std::vector<GLuint> lists;
-    for (GLuint name = 1; name <= upTo; ++name)
-        if (glIsList(name)) lists.push_back(name);
-    return lists;
+// Display list names defined in the main window's context.
+int definedLists() {
+    int n = 0;
+    for (GLuint name = 1; name <= 2000; ++name) n += glIsList(name) ? 1 : 0;
+    return n;
 }
 
 // The standing promises; an empty answer when they all hold.
@@ -143,36 +140,32 @@ std::string brokenPromise() {
     std::ostringstream out;
     for (const std::string& fault : toolkitFaults) out << fault << "; ";
     toolkitFaults.clear();
-    const int count = reflectionLog.logCount;
-    if (count < 0 || count > kLogCapacity) out << "logCount " << count << "; ";
+    const int count = app.session.log.count();
+    if (count < 0 || count > kLogCapacity) out << "log count " << count << "; ";
 
     struct Film {
         const char* name;
         int open, window;
     };
-    const Film films[] = {{"rotation", scene.rotationOpen, scene.rotationWindow},
-                          {"Weissenberg", scene.weissenbergOpen, scene.weissenbergWindow}};
+    const Film films[] = {{"rotation", app.session.rotationOpen, app.rotationWindow},
+                          {"Weissenberg", app.session.weissenbergOpen, app.weissenbergWindow}};
     for (const Film& f : films) {
         if (f.open != 0 && f.open != 1) out << f.name << " flag " << f.open << "; ";
         if (f.open != 0 && f.window == 0) out << f.name << " flag set without a window; ";
         if (f.window != 0 && !alive(f.window)) out << f.name << " id " << f.window << " names no window; ";
     }
 
-    glutSetWindow(scene.mainWindow);
+    glutSetWindow(app.mainWindow);
     if (currentMatrixMode() != GL_MODELVIEW) out << "matrix mode " << currentMatrixMode() << "; ";
-    const GLuint base = static_cast<GLuint>(scene.listBase);
-    if (base == 0) {
-        out << "no display lists; ";
-    } else {
-        const std::vector<GLuint> lists = listsInUse(base + 200);
-        if (lists.size() != 10 || lists.front() != base || lists.back() != base + 9)
-            out << lists.size() << " display lists in use, block at " << base << "; ";
-    }
-    for (GLenum which : {GL_MODELVIEW_MATRIX, GL_PROJECTION_MATRIX}) {
-        const Mat m = readMatrix(which);
+    // One scene's kept geometry: lattice points, axes, sphere, ball.
+    const int lists = definedLists();
+    const auto held = static_cast<int>(app.views[app.mainWindow].renderer.listCount());
+    if (lists > 4 || lists != held) out << lists << " display lists defined, " << held << " held; ";
+    for (const auto& [name, m] : {std::pair<const char*, const Mat4&>{"crystal", app.session.orientation},
+                                  std::pair<const char*, const Mat4&>{"camera", app.session.camera}}) {
         for (double v : m) {
             if (!std::isfinite(v)) {
-                out << (which == GL_MODELVIEW_MATRIX ? "modelview" : "projection") << " holds " << v << "; ";
+                out << name << " holds " << v << "; ";
                 break;
             }
         }
@@ -187,7 +180,7 @@ const unsigned char kFilmKeys[] = {'0', '1', '2', '3', '4', '5', 'L', 'l'};
 const int kFilmSpecialKeys[] = {GLUT_KEY_F7, GLUT_KEY_F8, GLUT_KEY_F9};
 const int kFilmMenuValues[] = {7, 8, 9};
 // Every other bound key, special key and menu value, without the quit paths (27, 'q').
-const unsigned char kOtherKeys[] = {'a', 'A', 'd', 'D', 's', 'S', 'w', 'W', 'z', 'Z', 'x'};
+const unsigned char kOtherKeys[] = {'a', 'A', 'd', 'D', 's', 'S', 'w', 'W', 'z', 'Z', 'x', 'i'};
 const int kOtherSpecialKeys[] = {GLUT_KEY_F1,   GLUT_KEY_F2,     GLUT_KEY_F3,        GLUT_KEY_F4,    GLUT_KEY_F5,
                                  GLUT_KEY_F6,   GLUT_KEY_F10,    GLUT_KEY_F11,       GLUT_KEY_F12,   GLUT_KEY_LEFT,
                                  GLUT_KEY_UP,   GLUT_KEY_RIGHT,  GLUT_KEY_DOWN,      GLUT_KEY_HOME,  GLUT_KEY_END,
@@ -209,19 +202,27 @@ struct Interaction {
     int pick(const std::vector<int>& values) { return values[static_cast<size_t>(between(0, static_cast<int>(values.size()) - 1))]; }
 };
 
+// Keys act in every window: most go to the main window, some to a film window that exists.
+std::string keyWindow(Interaction& r) {
+    const std::vector<int> films = liveFilmWindows();
+    const int window = !films.empty() && r.chance(0.2) ? r.pick(films) : app.mainWindow;
+    glutSetWindow(window);
+    return window == app.mainWindow ? "" : " in film " + std::to_string(window);
+}
+
 // One event of each kind; each answers what it did ("" when it could not act now).
 std::string key(Interaction& r, unsigned char k) {
-    glutSetWindow(scene.mainWindow);
+    const std::string where = keyWindow(r);
     onKeyboard(k, r.between(0, 519), r.between(0, 519));
-    return std::string("key ") + std::to_string(k) + (stubShift ? " with Shift" : "");
+    return std::string("key ") + std::to_string(k) + (stubShift ? " with Shift" : "") + where;
 }
 std::string special(Interaction& r, int k) {
-    glutSetWindow(scene.mainWindow);
+    const std::string where = keyWindow(r);
     onSpecialKey(k, r.between(0, 519), r.between(0, 519));
-    return "special key " + std::to_string(k) + (stubShift ? " with Shift" : "");
+    return "special key " + std::to_string(k) + (stubShift ? " with Shift" : "") + where;
 }
 std::string menu(int value) {
-    glutSetWindow(scene.mainWindow);
+    glutSetWindow(app.mainWindow);
     onMenu(value);
     return "menu " + std::to_string(value);
 }
@@ -245,7 +246,7 @@ std::string otherSpecialKey(Interaction& r) {
 std::string otherMenuValue(Interaction& r) { return menu(r.pick(kOtherMenuValues)); }
 
 std::string mainMouse(Interaction& r) {
-    glutSetWindow(scene.mainWindow);
+    glutSetWindow(app.mainWindow);
     const int button = r.chance(0.05) ? r.between(3, 4) : r.between(0, 2);  // 3, 4: the wheel
     const int state = r.between(0, 1), x = r.between(-50, 600), y = r.between(-50, 600);
     onMouse(button, state, x, y);
@@ -253,7 +254,7 @@ std::string mainMouse(Interaction& r) {
            std::to_string(y);
 }
 std::string mainDrag(Interaction& r) {
-    glutSetWindow(scene.mainWindow);
+    glutSetWindow(app.mainWindow);
     const int x = r.between(-50, 600), y = r.between(-50, 600);
     onMotion(x, y);
     return "drag to " + std::to_string(x) + "," + std::to_string(y);
@@ -273,12 +274,12 @@ std::string resize(Interaction& r) {
     if (choice == 0) {
         // The reshape callback as the toolkit calls it, a height or width of 0 included.
         const int w = r.chance(0.3) ? 0 : r.between(1, 1400), h = r.chance(0.3) ? 0 : r.between(1, 1000);
-        glutSetWindow(scene.mainWindow);
+        glutSetWindow(app.mainWindow);
         onReshape(w, h);
         return "onReshape " + std::to_string(w) + "x" + std::to_string(h);
     }
     const bool main = choice == 1 || films.empty();
-    const int window = main ? scene.mainWindow : r.pick(films);
+    const int window = main ? app.mainWindow : r.pick(films);
     const int w = r.between(1, main ? 700 : 400), h = r.between(1, main ? 700 : 400);
     glutSetWindow(window);
     glutReshapeWindow(w, h);
@@ -322,7 +323,7 @@ std::string step(Interaction& r) {
     }
     // The wire Ewald sphere is by far the slowest part of a redraw here (some 50 ms): it is
     // switched off again soon after it comes on, so that thousands of events fit in the time.
-    if (scene.showEwaldSphere != 0 && r.chance(0.5)) {
+    if (app.session.showEwaldSphere != 0 && r.chance(0.5)) {
         ++r.counts["special key"];
         return special(r, GLUT_KEY_F4);
     }
@@ -369,33 +370,14 @@ std::string runInteraction(unsigned seed, int n, const std::string& setting) {
     std::string summary;
     for (const auto& [kind, count] : run.counts) summary += " " + kind + " " + std::to_string(count);
     std::fprintf(stderr, "%s: %d events:%s; log %d, film windows %zu\n", setting.c_str(), n, summary.c_str(),
-                 reflectionLog.logCount, liveFilmWindows().size());
+                 app.session.log.count(), liveFilmWindows().size());
     return "";
 }
 
-// The start-up values of a crystal as read from the command line: basis, diameter 2/lambda,
-// space group and the start switches; then the lists and the view, as start-up builds them.
+// A session of the crystal as start-up makes it, in the main window at its start size.
 void startCrystal(const double cell[6], double lambda, int spaceGroup) {
-    destroyRotationWindow();
-    destroyWeissenbergWindow();
-    pumpEvents(10);
-    glutSetWindow(scene.mainWindow);
-    glutReshapeWindow(520, 520);
-    scene.currentLayer = 0;
-    scene.allLayers = 1;
-    scene.showLatticePoints = 1;
-    scene.showEwaldSphere = 1;
-    scene.showAxes = 1;
-    scene.lambdaEdited = 0;
-    reflectionLog.logCount = 0;
     testing::internal::CaptureStdout();
-    computeReciprocalBasis(cell[0], cell[1], cell[2], cell[3], cell[4], cell[5]);
-    scene.ewaldDiameter = 2.0 / lambda;
-    scene.spaceGroup = spaceGroup;
-    buildDisplayLists();
-    initView();
-    onReshape(520, 520);
-    glLoadIdentity();
+    resetScene(newSession(makeCrystal(cell[0], cell[1], cell[2], cell[3], cell[4], cell[5], spaceGroup), lambda));
     testing::internal::GetCapturedStdout();
 }
 
@@ -428,17 +410,18 @@ TEST_F(RandomInteraction, ThousandsOfEventsKeepEveryPromise) {
     EXPECT_EQ(broken, "");
 }
 
-// The same with the crystals a user can type by mistake: lengths and angles of 0, a
-// wavelength of 0, infinite, not a number or near the largest double, and so on. Start-up
-// goes on with such values; nothing may crash and no matrix may turn non-finite.
+// The same with crystals no cell should give: lengths and angles of 0, a wavelength of 0,
+// infinite, not a number or near the largest double, and so on. Start-up refuses them on the
+// command line, but the wavelength keys reach 0 and beyond, and the session holds whatever
+// values it is given: nothing may crash and no matrix may turn non-finite.
 TEST_F(RandomInteraction, DegenerateCrystalsKeepEveryPromise) {
-    struct Crystal {
+    struct TypedCrystal {
         const char* name;
         double cell[6];
         double lambda;
         int spaceGroup;
     };
-    const Crystal crystals[] = {
+    const TypedCrystal crystals[] = {
         {"lambda 0", {5, 5, 5, 90, 90, 90}, 0.0, 1},
         {"lambda inf", {5, 5, 5, 90, 90, 90}, INFINITY, 1},
         {"lambda nan", {5, 5, 5, 90, 90, 90}, NAN, 1},
@@ -456,7 +439,7 @@ TEST_F(RandomInteraction, DegenerateCrystalsKeepEveryPromise) {
     const unsigned base = seedFromEnvironment(kDefaultSeed);
     std::printf("degenerate crystals seed %u (WEISSENBERG_SEED=%u replays it)\n", base, base);
     std::fflush(stdout);
-    for (const Crystal& c : crystals) {
+    for (const TypedCrystal& c : crystals) {
         SCOPED_TRACE(c.name);
         startCrystal(c.cell, c.lambda, c.spaceGroup);
         pumpEvents(10);
@@ -496,10 +479,10 @@ TEST_F(RandomInteraction, CloseRequestCrossingACommandThatDestroysTheFilm) {
         pumpEvents(30);
         placeNewFilmWindows();
         pumpEvents(30);
-        const int film = c.weissenberg ? scene.weissenbergWindow : scene.rotationWindow;
+        const int film = c.weissenberg ? app.weissenbergWindow : app.rotationWindow;
         ASSERT_NE(film, 0);
         requestWindowClose(film);
-        glutSetWindow(scene.mainWindow);
+        glutSetWindow(app.mainWindow);
         if (c.crossingKey > 0) onSpecialKey(c.crossingKey, 0, 0);
         else onKeyboard(static_cast<unsigned char>(-c.crossingKey), 0, 0);
         pumpEvents(60);
@@ -518,12 +501,12 @@ TEST_F(RandomInteraction, PageKeysHeldDownKeepTheCameraFiniteAndReversible) {
     for (const Held& h : {Held{GLUT_KEY_PAGE_UP, GLUT_KEY_PAGE_DOWN}, Held{GLUT_KEY_PAGE_DOWN, GLUT_KEY_PAGE_UP}}) {
         SCOPED_TRACE(h.key == GLUT_KEY_PAGE_UP ? "PAGE UP" : "PAGE DOWN");
         resetScene();
-        glutSetWindow(scene.mainWindow);
+        glutSetWindow(app.mainWindow);
         for (int i = 0; i < 4000; ++i) onSpecialKey(h.key, 0, 0);
         ASSERT_EQ(brokenPromise(), "");
-        const double held = readMatrix(GL_PROJECTION_MATRIX)[0];
+        const double held = app.session.camera[0];
         EXPECT_GT(std::fabs(held), 0.0) << "the picture shrank to nothing";
         onSpecialKey(h.back, 0, 0);
-        EXPECT_NE(readMatrix(GL_PROJECTION_MATRIX)[0], held) << "the opposite key no longer zooms";
+        EXPECT_NE(app.session.camera[0], held) << "the opposite key no longer zooms";
     }
 }

@@ -22,6 +22,10 @@ const ON_SPHERE = 0.004;                  // the program's tolerance for "on the
 const HELP_TEXT = 'Demonstrationsprogramm zur Weissenberg-Geometrie\n'
   + '-w-a-s-d-Tasten (oder linke Maustaste): Kammerarotation\n'
   + 'Pfeiltasten: Kristallrotation\n'
+  + 'Maus ueber einem Punkt: seine Indizes\n'
+  + 'b: Legende und Skalen der Filme ein/aus\n'
+  + 'p: Bilder und Protokoll speichern\n'
+  + 'i: Intensitaeten (Atome aus einer CIF-Datei) ein/aus\n'
   + 'Menue: rechte Maustaste';
 
 const timings = [];
@@ -169,7 +173,28 @@ try {
       assert.ok(balls.some((b) => b.hue === 'warm' && Math.hypot(area.x - b.x, area.y - b.y) <= 3),
         `a warm ball at ${area.x.toFixed(1)}, ${area.y.toFixed(1)} where none is computed`);
     }
-    lap(`main view: ${balls.length} balls`);
+    // The pointer over the ball of (2 -3 0) names a point there (the front one of the column
+    // (2 -3 l), which the picker chooses) in the panel's title and beside the pointer.
+    const named = balls.find((b) => b.h === 2 && b.k === -3 && b.l === 0);
+    const mainBox = await page.box('#main-view');
+    await page.mouse('mouseMoved', mainBox.x + named.x, mainBox.y + named.y);
+    await page.waitFor('document.querySelector("#main-title").textContent.startsWith("Reziprokes Gitter:  (2 -3 ")');
+    await frames();
+    const darkAround = async () => {   // black text on the white picture, beside the ball
+      const shot = await page.screenshotElement('#main-view');
+      let ink = 0;
+      for (let y = Math.round(named.y) - 20; y < named.y + 20; ++y)
+        for (let x = Math.max(0, Math.round(named.x) - 250); x < Math.min(shot.width, named.x + 250); ++x)
+          if (shot.pixel(x, y)[0] < 100) ++ink;
+      return ink;
+    };
+    const withLabel = await darkAround();
+    await page.mouse('mouseMoved', mainBox.x + mainBox.width + 50, mainBox.y + 10);
+    await page.waitFor('document.querySelector("#main-title").textContent === "Reziprokes Gitter"');
+    await frames();
+    const withoutLabel = await darkAround();
+    assert.ok(withLabel - withoutLabel > 30, `no label beside the pointer (${withLabel} dark pixels, ${withoutLabel} without)`);
+    lap(`main view: ${balls.length} balls, a label`);
 
     // ---- F7, F12, F11 as real keys: the rotation film --------------------------------------
     // The spin runs without the sphere: its 144000 lines cost a software rasteriser some
@@ -185,9 +210,10 @@ try {
     assert.equal(s.spinning, 0);
     assert.equal(s.rotationShown, 1);
     assert.equal(await page.evaluate('document.querySelector("#rotation-panel").classList.contains("closed")'), false);
-    // Only the rotation film is fed: the crystal turns about the laboratory z axis, so
-    // u.z = l/a stays, and a spot lies at abscissa 0.5 tan(asin(u.z / R)) (film radius R =
-    // 1/lambda) and the ordinate logged with it. Where entries share a pixel the latest wins;
+    // Only the rotation film is fed: the crystal turns about the laboratory z axis by the
+    // logged crystal angle w, so u = Rz(w) (h, k, l)/a. A spot lies at abscissa
+    // 0.5 tan(asin(u.z / R)) (film radius R = 1/lambda) and at the ordinate of the diffracted
+    // ray's azimuth, (atan2(u.x - R, u.y) + pi/2) / pi taken into (-1, 1]. Where entries share a pixel the latest wins;
     // the spot's pixel must have exactly its colour, and every coloured pixel of the film
     // must belong to a computed spot (3 x 3 pixels about it).
     const film = await page.screenshotElement('#rotation-view');
@@ -195,7 +221,11 @@ try {
       .map((line) => line.split(',').map(Number));
     assert.ok(log.length >= 400);
     const spots = new Map();
-    for (const [h, k, l, , ordinate] of log) {
+    for (const [h, k, l, degrees] of log) {
+      const w = degrees * Math.PI / 180;
+      const ux = (Math.cos(w) * h - Math.sin(w) * k) / CELL, uy = (Math.sin(w) * h + Math.cos(w) * k) / CELL;
+      let ordinate = (Math.atan2(ux - R, uy) + Math.PI / 2) / Math.PI;
+      if (ordinate > 1) ordinate -= 2;
       const abscissa = 0.5 * Math.tan(Math.asin((l / CELL) / R));
       if (!Number.isFinite(abscissa) || !Number.isFinite(ordinate)) continue;
       const px = Math.floor((abscissa + 1) / 2 * film.width);
@@ -262,8 +292,8 @@ try {
     await page.click(view.x + 100, view.y + 100, { button: 'right' });
     await page.waitFor('!document.querySelector("#popup-menu").hidden');
     const captions = await page.evaluate('[...document.querySelectorAll("#popup-menu li[role=menuitem]")].map((e) => e.textContent)');
-    assert.equal(captions.length, 13);
-    assert.equal(captions[12], 'Beenden (q,ESC)');
+    assert.equal(captions.length, 15);
+    assert.equal(captions[14], 'Beenden (q,ESC)');
     const axesItem = await page.box('#popup-menu li[data-value="120"]');
     await page.click(axesItem.x + 10, axesItem.y + 5);
     assert.equal(await page.evaluate('document.querySelector("#popup-menu").hidden'), true);
@@ -313,12 +343,12 @@ try {
       Module.page.download = (name, type, bytes) => window.downloads.push({ name, type, head: [...bytes.slice(0, 8)] });`);
     await page.key('F8');
     await frames();
-    await page.click((await page.box('#save-button')).x + 5, (await page.box('#save-button')).y + 5);
+    await page.key('p');
     const downloads = await page.evaluate('window.downloads');
     assert.deepEqual(downloads.map((d) => d.name),
-      ['weissenberg-001-haupt.png', 'weissenberg-001-weissenberg.png', 'weissenberg-001-log.csv']);
+      ['weissenberg-001-haupt.png', 'weissenberg-001-weissenberg.png', 'weissenberg-001-protokoll.csv']);
     for (const d of downloads.slice(0, 2)) assert.deepEqual(d.head, [137, 80, 78, 71, 13, 10, 26, 10], d.name);
-    assert.equal(String.fromCharCode(...downloads[2].head), 'h,k,l,wi');
+    assert.equal(String.fromCharCode(...downloads[2].head), 'h,k,l,kr');
     lap('save');
 
     // ---- q ends the program: the note, and keys do nothing more --------------------------------

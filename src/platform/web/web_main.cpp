@@ -18,6 +18,9 @@
 #include <vector>
 
 #include "platform/web/web_app.h"
+#include "render/film_legend.h"
+#include "render/log_table.h"
+#include "render/pointer_label.h"
 #include "session/command_line.h"
 #include "session/commands.h"
 #include "session/start.h"
@@ -62,10 +65,21 @@ int createContext(const char* selector, bool depth, bool antialias) {
 
 void makeCurrent(const CanvasView& v) { emscripten_webgl_make_context_current(v.context); }
 
+// Asks the canvas for a picture. A request to show the last picture again never weakens a
+// pending request for a new one.
+void ask(WebView which, Pending kind) {
+    CanvasView& v = view(which);
+    if (which != WebView::main && !v.shown) return;
+    if (kind == Pending::full || v.pending == Pending::none) v.pending = kind;
+}
+
 void showFilm(WebView film, const std::string& title) {
     CanvasView& v = view(film);
     v.shown = true;
-    v.dirty = true;
+    v.pending = Pending::full;
+    v.hasFrame = false;
+    v.hoverLabel.clear();
+    v.title = title;
     makeCurrent(v);
     v.renderer.forgetKeptPicture();  // a new window starts with a blank film
     pageFilm(film, true, title);
@@ -74,8 +88,11 @@ void showFilm(WebView film, const std::string& title) {
 void hideFilm(WebView film) {
     CanvasView& v = view(film);
     v.shown = false;
-    v.dirty = false;
+    v.pending = Pending::none;
+    v.hasFrame = false;
+    v.hoverLabel.clear();
     pageFilm(film, false, "");
+    pageTexts(film, Frame{});
 }
 
 void quitProgram() {
@@ -113,42 +130,97 @@ void applyEffects(const Effects& e) {
         showFilm(WebView::weissenberg, weissenbergTitle(s.currentLayer));
         return;
     }
-    if (e.redrawFilm && view(filmInHand).shown) view(filmInHand).dirty = true;
-    if (e.redraw) view(WebView::main).dirty = true;
+    if (e.redrawFilm) ask(filmInHand, Pending::full);
+    if (e.redraw) ask(WebView::main, Pending::full);
+    if (e.repaint)
+        for (WebView v : {WebView::main, WebView::rotation, WebView::weissenberg}) ask(v, Pending::repeat);
+    if (e.save) saveDownloads();
 }
 
 bool accepting() { return web.started && !web.quit; }
 
+Film filmOf(WebView v) { return v == WebView::rotation ? Film::rotation : Film::weissenberg; }
+
+// Names what lies under the pointer on the canvas: its label and the panel's title. True
+// when the label changed.
+bool updateHover(WebView which) {
+    CanvasView& v = view(which);
+    std::string label;
+    if (v.pointerInside && v.hasFrame) {
+        if (which == WebView::main) {
+            label = mainPointLabel(v.picker.pick(web.session, web.scene, v.width, v.height, v.pointerX, v.pointerY,
+                                                 kHoverReachPixels));
+        } else {
+            const int entry = v.finder.nearestEntry(v.points, v.width, v.height, v.pointerX, v.pointerY, kHoverReachPixels);
+            label = filmSpotLabel(web.session, filmOf(which), entry);
+        }
+    }
+    if (label == v.hoverLabel) return false;
+    v.hoverLabel = label;
+    pageTitle(which, label.empty() ? v.title : v.title + ":  " + label);
+    return true;
+}
+
+void show(WebView which, const Frame& frame) {
+    CanvasView& v = view(which);
+    makeCurrent(v);
+    const Frame shown = decorated(which, frame, true);
+    v.renderer.draw(shown);
+    pageTexts(which, shown);
+}
+
+// A new picture: kept for later showings, shown with the legend and label.
+void showNewFrame(WebView which, Frame frame) {
+    CanvasView& v = view(which);
+    v.lastFrame = std::move(frame);
+    v.hasFrame = true;
+    updateHover(which);  // over the points just built
+    show(which, v.lastFrame);
+}
+
+// The last picture again (after a hover, a legend switch); false when there is none of the
+// canvas's present size, so that a new one must be built.
+bool showLastFrameAgain(WebView which) {
+    CanvasView& v = view(which);
+    const bool again = v.pending == Pending::repeat && v.hasFrame && v.lastFrame.width == v.width &&
+                       v.lastFrame.height == v.height;
+    v.pending = Pending::none;
+    if (!again) return false;
+    Frame frame = v.lastFrame;
+    frame.keepPicture = false;  // the kept picture is this frame's already
+    show(which, frame);
+    return true;
+}
+
 void drawMain() {
     Session& s = web.session;
     CanvasView& v = view(WebView::main);
-    v.dirty = false;
+    if (showLastFrameAgain(WebView::main)) return;  // nothing new: no step, nothing logged
     scanAndLog(s);
-    makeCurrent(v);
     updateMainSceneGeometry(s, web.scene);
-    v.renderer.draw(mainFrame(s, web.scene, v.width, v.height));
+    showNewFrame(WebView::main, mainFrame(s, web.scene, v.width, v.height));
     // The films follow the main view while their flags say so.
-    if (s.rotationOpen && view(WebView::rotation).shown) view(WebView::rotation).dirty = true;
-    if (s.weissenbergOpen && view(WebView::weissenberg).shown) view(WebView::weissenberg).dirty = true;
+    if (s.rotationOpen) ask(WebView::rotation, Pending::full);
+    if (s.weissenbergOpen) ask(WebView::weissenberg, Pending::full);
 }
 
 void drawRotation() {
     Session& s = web.session;
     CanvasView& v = view(WebView::rotation);
-    v.dirty = false;
+    if (showLastFrameAgain(WebView::rotation)) return;
     const bool keepTraces = beginRotationFilmRedraw(s, true);
-    makeCurrent(v);
-    v.renderer.draw(rotationFilmFrame(s, v.width, v.height, keepTraces, true, v.points));
+    showNewFrame(WebView::rotation, rotationFilmFrame(s, v.width, v.height, keepTraces, true, v.points));
 }
 
 void drawWeissenberg() {
     Session& s = web.session;
     CanvasView& v = view(WebView::weissenberg);
-    v.dirty = false;
+    if (showLastFrameAgain(WebView::weissenberg)) return;
     beginWeissenbergFilmRedraw(s, true);
-    makeCurrent(v);
-    v.renderer.draw(weissenbergFilmFrame(s, v.width, v.height, v.points));
+    showNewFrame(WebView::weissenberg, weissenbergFilmFrame(s, v.width, v.height, v.points));
 }
+
+bool pending(WebView which) { return view(which).pending != Pending::none; }
 
 std::vector<std::string> splitLines(const char* text) {
     std::vector<std::string> parts;
@@ -174,6 +246,13 @@ std::string returned;  // the text a function below hands to the page, valid unt
 
 }  // namespace
 
+Frame decorated(WebView which, Frame frame, bool withLabel) {
+    if (which != WebView::main) addFilmLegend(web.session, filmOf(which), frame);
+    const CanvasView& v = view(which);
+    if (withLabel) addPointerLabel(frame, v.hoverLabel, v.pointerX, v.pointerY);
+    return frame;
+}
+
 extern "C" {
 
 // Reads the start values (one argument a line, as the desktop's command line takes them)
@@ -193,14 +272,17 @@ EMSCRIPTEN_KEEPALIVE int wbStart(const char* argumentLines) {
     for (const std::string& line : started.console) pageConsole(line);
     web.session = std::move(started.session);
     web.scene = MainSceneGeometry{};
+    view(WebView::main).hasFrame = false;
+    view(WebView::main).title = "Reziprokes Gitter";
     web.started = true;
     web.quit = false;
+    view(WebView::main).hoverLabel.clear();
     hideFilm(WebView::rotation);
     hideFilm(WebView::weissenberg);
     CanvasView& main = view(WebView::main);
     // The new main window's first size, as the toolkit reports it.
     applyEffects(reshapeCommand(web.session, main.width, main.height));
-    main.dirty = true;
+    ask(WebView::main, Pending::full);
     return 0;
 }
 
@@ -225,7 +307,10 @@ EMSCRIPTEN_KEEPALIVE void wbMouse(int button, int state, int x, int y) {
 }
 
 EMSCRIPTEN_KEEPALIVE void wbMotion(int x, int y) {
-    if (accepting()) applyEffects(motionCommand(web.session, x, y));
+    if (!accepting()) return;
+    view(WebView::main).pointerX = x;
+    view(WebView::main).pointerY = y;
+    applyEffects(motionCommand(web.session, x, y));
 }
 
 // Film mouse: film 1 rotation, 2 Weissenberg; button 0 left, 2 right.
@@ -233,6 +318,19 @@ EMSCRIPTEN_KEEPALIVE void wbFilmMouse(int film, int button) {
     if (!accepting() || (film != 1 && film != 2)) return;
     filmInHand = static_cast<WebView>(film);
     applyEffects(filmMouseCommand(web.session, button));
+}
+
+// The pointer over a canvas (0 main, 1 rotation, 2 Weissenberg) without a button held, at
+// pixel (x, y); inside = 0 when it left the canvas. A label moves with the pointer, so the
+// canvas shows its picture again at every motion while there is one.
+EMSCRIPTEN_KEEPALIVE void wbHover(int canvas, int inside, int x, int y) {
+    if (!accepting() || canvas < 0 || canvas > 2) return;
+    const WebView which = static_cast<WebView>(canvas);
+    CanvasView& v = view(which);
+    v.pointerInside = inside != 0;
+    v.pointerX = x;
+    v.pointerY = y;
+    if (updateHover(which) || !v.hoverLabel.empty()) ask(which, Pending::repeat);
 }
 
 // The canvases' sizes in pixels: the main view reshapes (a new camera box), every canvas
@@ -247,11 +345,11 @@ EMSCRIPTEN_KEEPALIVE void wbResize(int mainWidth, int mainHeight, int filmWidth,
         if (v.width == filmWidth && v.height == filmHeight) continue;
         v.width = filmWidth;
         v.height = filmHeight;
-        v.dirty = v.shown;
+        ask(film, Pending::full);
     }
     if (mainChanged && accepting()) {
         applyEffects(reshapeCommand(web.session, mainWidth, mainHeight));
-        main.dirty = true;
+        ask(WebView::main, Pending::full);
     }
 }
 
@@ -261,9 +359,9 @@ EMSCRIPTEN_KEEPALIVE int wbFrame() {
     if (!accepting()) return 0;
     if (web.session.spinning) applyEffects(spinStep(web.session));
     if (web.quit) return 0;
-    if (view(WebView::main).dirty) drawMain();
-    if (view(WebView::rotation).dirty) drawRotation();
-    if (view(WebView::weissenberg).dirty) drawWeissenberg();
+    if (pending(WebView::main)) drawMain();
+    if (pending(WebView::rotation)) drawRotation();
+    if (pending(WebView::weissenberg)) drawWeissenberg();
     return 1;
 }
 
@@ -279,10 +377,6 @@ EMSCRIPTEN_KEEPALIVE const char* wbMenuEntries() {
 }
 
 EMSCRIPTEN_KEEPALIVE const char* wbHelpText() { return kHelpText; }
-
-EMSCRIPTEN_KEEPALIVE void wbSave() {
-    if (web.started) saveDownloads();
-}
 
 EMSCRIPTEN_KEEPALIVE const char* wbLogCsv() {
     returned = reflectionLogCsv(web.session);
@@ -313,13 +407,15 @@ EMSCRIPTEN_KEEPALIVE double wbBenchmark(int steps, int sphere) {
     Session& s = web.session;
     const int sphereBefore = s.showEwaldSphere;
     s.showEwaldSphere = sphere;
+    ask(WebView::main, Pending::full);
     drawMain();  // the kept geometry goes to the GPU before the clock starts
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < steps; ++i) {
         spinStep(s);
+        ask(WebView::main, Pending::full);
         drawMain();
-        if (view(WebView::rotation).dirty) drawRotation();
-        if (view(WebView::weissenberg).dirty) drawWeissenberg();
+        if (pending(WebView::rotation)) drawRotation();
+        if (pending(WebView::weissenberg)) drawWeissenberg();
         // Reading a pixel back waits until the GPU has drawn the step.
         for (const CanvasView& v : web.views) {
             if (&v != &view(WebView::main) && !v.shown) continue;
@@ -330,7 +426,7 @@ EMSCRIPTEN_KEEPALIVE double wbBenchmark(int steps, int sphere) {
     }
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     s.showEwaldSphere = sphereBefore;
-    view(WebView::main).dirty = true;
+    ask(WebView::main, Pending::full);
     return ms / steps;
 }
 

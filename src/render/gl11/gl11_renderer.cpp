@@ -3,6 +3,7 @@
 
 #include <GL/gl.h>
 
+#include <string>
 #include <unordered_set>
 
 namespace {
@@ -87,6 +88,8 @@ void Gl11Renderer::draw(const Frame& frame) {
     if (frame.drawKeptPicture) drawKeptPicture(frame);
     for (const DrawItem& item : frame.items) drawItem(frame, item);
     if (frame.keepPicture) keepPicture(frame);
+    for (const DrawItem& item : frame.overlay) drawItem(frame, item);
+    drawTexts(frame);
     forgetUnusedLists(frame);
     glFlush();
 }
@@ -107,6 +110,34 @@ void Gl11Renderer::drawItem(const Frame& frame, const DrawItem& item) {
         return;
     }
     drawArrays(g);
+}
+
+// Each text at its raster position, unlit and over everything; the raster colour is taken
+// from the current colour when the position is set. A zero-sized bitmap moves the raster
+// position to the start of a centred or right-aligned text.
+void Gl11Renderer::drawTexts(const Frame& frame) {
+    if (font_ == nullptr || font_->draw == nullptr || frame.texts.empty()) return;
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    setCapability(GL_LIGHTING, false);
+    setCapability(GL_DEPTH_TEST, false);
+    for (const TextItem& t : frame.texts) {
+        const std::string text = latin1FromUtf8(t.text);
+        glColor4f(t.colour.r, t.colour.g, t.colour.b, t.colour.a);
+        glRasterPos2d(t.x, t.y);
+        if (t.align != TextAlign::left && font_->width != nullptr) {
+            const float w = static_cast<float>(font_->width(text.c_str()));
+            glBitmap(0, 0, 0, 0, t.align == TextAlign::right ? -w : -w / 2, 0, nullptr);
+        }
+        font_->draw(text.c_str());
+    }
+    setCapability(GL_DEPTH_TEST, frame.depthTest);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
 }
 
 // When the driver has no list name left, glGenLists answers 0: the geometry is then drawn

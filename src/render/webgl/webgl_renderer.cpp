@@ -352,6 +352,15 @@ void WebGlRenderer::draw(const Frame& frame) {
             std::swap(work_, keptPicture_);
             keptValid_ = true;
         }
+        setCapability(GL_DEPTH_TEST, frame.depthTest);
+        setCapability(GL_BLEND, frame.blending);
+    }
+    // The overlay (legends, scales) goes onto the canvas only, never into the kept picture.
+    // Text is the page's: a back end without fonts leaves frame.texts to its platform.
+    for (const DrawItem& item : frame.overlay) {
+        if (!item.geometry || item.geometry->count <= 0) continue;
+        if (frame.smoothLines && item.geometry->primitive == Primitive::lines) drawSmoothLines(frame, item);
+        else drawItem(frame, item);
     }
     forgetUnusedBuffers(frame);
 }
@@ -508,8 +517,9 @@ void WebGlRenderer::forgetUnusedBuffers(const Frame& frame) {
     if (!recordedThisFrame_) return;
     recordedThisFrame_ = false;
     std::unordered_set<std::uint64_t> drawn;
-    for (const DrawItem& item : frame.items)
-        if (item.geometry && item.geometry->kept) drawn.insert(item.geometry->id);
+    for (const auto* list : {&frame.items, &frame.overlay})
+        for (const DrawItem& item : *list)
+            if (item.geometry && item.geometry->kept) drawn.insert(item.geometry->id);
     for (auto it = kept_.begin(); it != kept_.end();) {
         if (drawn.count(it->first) == 0) {
             const Buffers& b = it->second;
