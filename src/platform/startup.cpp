@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,47 +14,10 @@
 #include "platform/message_box.h"
 #include "platform/windows.h"
 #include "session/command_line.h"
-#include "session/commands.h"
+#include "session/start.h"
+#include "session/user_texts.h"
 
 namespace {
-
-const char* const kHelpText =
-    "Demonstrationsprogramm zur Weissenberg-Geometrie\n"
-    "-w-a-s-d-Tasten (oder linke Maustaste): Kammerarotation\n"
-    "Pfeiltasten: Kristallrotation\n"
-    "Maus ueber einem Punkt: seine Indizes\n"
-    "b: Legende und Skalen der Filme ein/aus\n"
-    "p: Bilder und Protokoll speichern\n"
-    "i: Intensitaeten (Atome aus einer CIF-Datei) ein/aus\n"
-    "Menue: rechte Maustaste";
-
-const char* const kDivider = "________________________________";
-
-struct MenuEntry {
-    const char* caption;
-    int value;  // handed to onMenu: function-key code, a letter ('x', 'b', 'p'), Escape (27) or 0 for a divider
-};
-
-const MenuEntry kMenuEntries[] = {
-    {"Reziproke Gitterpunkte ein/aus(F1)", 1},
-    {"Lade Ausgangsposition [+shift fuer Kammera] (F2)", 2},
-    {"Lichteffekte kurzzeitig aus(F3)", 3},
-    {"Ewaldkugel ein/aus(F4)", 4},
-    {"Nur Reflexe aus aktueller Schicht(F5)", 5},
-    {"Transparenz ein/aus(F6)", 6},
-    {kDivider, 0},
-    {"Rotationsaufnahme (Drehkristall)(F7)", 7},
-    {"Weissenberg 0. Schicht(F8,0)", 8},
-    {"Weissenberg 1. Schicht(F9,1)", 9},
-    {"Rotation aus(F11)", 11},
-    {"Rotation an(F12)", 12},
-    {kDivider, 0},
-    {"Achsen ein/aus(x)", 120},
-    {"Legende und Skalen ein/aus(b)", 'b'},
-    {"Bilder und Protokoll speichern(p)", 'p'},
-    {kDivider, 0},
-    {"Beenden (q,ESC)", 27},
-};
 
 // Too few values: tell the user how to start the program, then end with status 0.
 [[noreturn]] void failUsage(const char* programName) {
@@ -82,22 +44,9 @@ namespace {
 }  // namespace
 
 Session sessionFromRequest(const StartRequest& request) {
-    for (double v : request.echo) std::printf("%f ", v);
-    std::printf("\n Lambda: %f\n", request.lambda);
-    std::printf("SPGN %d\n", request.spaceGroup.number);
-    if (request.nameGroup) std::printf("Raumgruppe %s\n", request.spaceGroup.hm.c_str());
-
-    const double* cell = request.cell;
-    Crystal crystal = makeCrystal(cell[0], cell[1], cell[2], cell[3], cell[4], cell[5], request.spaceGroup);
-    if (request.cif) crystal.intensities = std::make_shared<const Intensities>(*request.cif);
-    const ReciprocalCell& r = crystal.reciprocal;
-    std::printf("%f %f %f   %f %f %f\n", r.aLen, r.bLen, r.cLen, r.alphaStar, r.betaStar, r.gammaStar);
-    if (request.cif)
-        std::printf("CIF-Datei %s, Datenblock %s\n", request.cifPath.c_str(), request.cif->blockName.c_str());
-    Session session = newSession(crystal, request.lambda);
-    const std::string cut = rangeCutLine(session);
-    if (!cut.empty()) std::printf("%s\n", cut.c_str());
-    return session;
+    StartedSession started = startSession(request);
+    for (const std::string& line : started.console) std::printf("%s\n", line.c_str());
+    return std::move(started.session);
 }
 
 StartRequest readArguments(int argc, char** argv) {

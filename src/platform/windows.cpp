@@ -14,6 +14,7 @@
 #include "platform/app.h"
 #include "platform/modifiers.h"
 #include "render/film_legend.h"
+#include "render/pointer_label.h"
 #include "render/log_table.h"
 
 App app;
@@ -28,8 +29,6 @@ constexpr int kWindowSize = 520;  // pixels, every window at its start
 constexpr int kWindowGap = 16;    // pixels between windows placed side by side
 constexpr int kWindowTop = 0;
 
-constexpr double kHoverReachPixels = 6;  // a spot this near the pointer is named
-constexpr int kLabelOffsetPixels = 12;   // from the pointer to its label
 
 void drawBitmapText(const char* latin1) {
     glutBitmapString(GLUT_BITMAP_HELVETICA_12, reinterpret_cast<const unsigned char*>(latin1));
@@ -145,18 +144,7 @@ void requestRedraw(int window, PendingRedraw kind) {
 // pointer's label.
 Frame decorated(const WindowView& view, Frame frame, bool withLabel) {
     if (view.kind != WindowKind::main) addFilmLegend(app.session, filmOf(view.kind), frame);
-    if (withLabel && !view.hoverLabel.empty() && frame.width > 0 && frame.height > 0) {
-        // Beside the pointer, towards the window's middle, so the label stays inside it.
-        const bool leftOfPointer = view.pointerX > frame.width / 2;
-        const int x = view.pointerX + (leftOfPointer ? -kLabelOffsetPixels : kLabelOffsetPixels);
-        const int y = view.pointerY + (view.pointerY < 2 * kLabelOffsetPixels ? 2 * kLabelOffsetPixels : -kLabelOffsetPixels / 2);
-        TextItem label;
-        label.text = view.hoverLabel;
-        label.x = (x + 0.5) * 2.0 / frame.width - 1.0;
-        label.y = 1.0 - (y + 0.5) * 2.0 / frame.height;
-        label.align = leftOfPointer ? TextAlign::right : TextAlign::left;
-        frame.texts.push_back(std::move(label));
-    }
+    if (withLabel) addPointerLabel(frame, view.hoverLabel, view.pointerX, view.pointerY);
     return frame;
 }
 

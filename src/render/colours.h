@@ -36,8 +36,8 @@ constexpr ColourTable kLatticePointColours = {
      {MillerIndex::k, -1, kBlue}},
     {1.0f, 0.0f, 0.0f, 0.2f}};
 // ... and the balls at reflections (every other ball orange).
-constexpr ColourTable kBallColours = {kLatticePointColours.rows[0], kLatticePointColours.rows[1],
-                                      kLatticePointColours.rows[2], kLatticePointColours.rows[3],
+constexpr ColourTable kBallColours = {{kLatticePointColours.rows[0], kLatticePointColours.rows[1],
+                                       kLatticePointColours.rows[2], kLatticePointColours.rows[3]},
                                       {1.0f, 0.5f, 0.0f, 1.0f}};
 // Rotation film: k = +1 orange; every other entry, (0, 0, l) included, red.
 constexpr ColourTable kRotationColours = {
@@ -46,8 +46,9 @@ constexpr ColourTable kRotationColours = {
     kRed};
 // Weissenberg film: as the main window's planes, every other entry red; h = k = 0 has no
 // colour of its own (see weissenbergKeepsColour).
-constexpr ColourTable kWeissenbergColours = {kLatticePointColours.rows[0], kLatticePointColours.rows[1],
-                                             kLatticePointColours.rows[2], kLatticePointColours.rows[3], kRed};
+constexpr ColourTable kWeissenbergColours = {{kLatticePointColours.rows[0], kLatticePointColours.rows[1],
+                                              kLatticePointColours.rows[2], kLatticePointColours.rows[3]},
+                                             kRed};
 
 // The colour of reflection (h, k, any l) in the table.
 constexpr const Rgba& indexColour(const ColourTable& table, int h, int k) {

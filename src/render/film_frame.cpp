@@ -61,8 +61,8 @@ std::uint64_t axisPlace(float film, int size) {
 
 // Marks (x place, y place) as seen; false if it was seen before in this merge.
 bool markSeen(FilmPoints& out, std::uint64_t a, std::uint64_t b) {
-    const std::uint64_t mask = out.mergeSlots.size() - 1;
-    std::uint64_t i = ((a * 0x9E3779B97F4A7C15ull ^ b * 0xC2B2AE3D27D4EB4Full) >> 20) & mask;
+    const std::size_t mask = out.mergeSlots.size() - 1;
+    std::size_t i = static_cast<std::size_t>((a * 0x9E3779B97F4A7C15ull ^ b * 0xC2B2AE3D27D4EB4Full) >> 20) & mask;
     for (;; i = (i + 1) & mask) {
         FilmMergeSlot& slot = out.mergeSlots[i];
         if (slot.stamp != out.mergeStamp) {
