@@ -4,7 +4,7 @@
 # Every windowed test runs on a virtual X server of its own (tests/with_xvfb.sh). Then the
 # web build (build-web/): its unit tests under node and the page in headless Chromium.
 # Exit status 0 only when every test of every build passed.
-#   ./test.sh            both builds
+#   ./test.sh            every build
 #   ./test.sh --plain    the Release build only (quicker while developing)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -25,9 +25,10 @@ echo "== Release build =="
 run_suite build -DCMAKE_BUILD_TYPE=Release || status=1
 # The web page: the unit tests as WebAssembly under node, the page in headless Chromium.
 echo "== web build (WebAssembly, headless Chromium) =="
-if "$here/web/install_deps.sh" >/dev/null 2>&1; then
+if "$here/web/install_deps.sh"; then
   "$here/tests/web/run_web_tests.sh" || status=1
 else
-  echo "web tests skipped: emscripten, node or a headless Chromium could not be installed"
+  echo "web tests not run: emscripten, node or a headless Chromium could not be installed"
+  status=1
 fi
 exit $status
