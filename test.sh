@@ -5,7 +5,7 @@
 # web build (build-web/): its unit tests under node and the page in headless Chromium.
 # Exit status 0 only when every test of every build passed.
 #   ./test.sh            every build
-#   ./test.sh --plain    the Release build only (quicker while developing)
+#   ./test.sh --plain    no sanitizer build (quicker while developing)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 "$here/scripts/install_deps.sh"
