@@ -12,11 +12,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "model/vec3.h"
+
 namespace cif = gemmi::cif;
 
 namespace {
-
-const double kPi = 3.14159265358979323846;
 
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 

@@ -9,9 +9,9 @@
 
 #include <cmath>
 
-namespace {
+#include "model/vec3.h"
 
-const double kPi = 3.14159265358979323846;
+namespace {
 
 // Two images closer than this are one position (Å): well above the rounding of coordinates
 // given to four decimals, well below any distance between two atoms.

@@ -4,6 +4,8 @@
 // the window manager's close request) and its window is gone.
 #include "platform/message_box.h"
 
+#include "model/vec3.h"
+
 #include <GL/freeglut.h>
 
 #include <chrono>
@@ -66,7 +68,7 @@ void fillCircle(double cx, double cy, double r) {
     glBegin(GL_TRIANGLE_FAN);
     glVertex2d(cx, cy);
     for (int i = 0; i <= 48; ++i) {
-        const double t = 2.0 * 3.141592653589793 * i / 48.0;
+        const double t = 2.0 * kPi * i / 48.0;
         glVertex2d(cx + r * std::cos(t), cy + r * std::sin(t));
     }
     glEnd();
