@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "model/cif_input.h"
 #include "model/png_image.h"
 #include "platform/export.h"
 #include "session/commands.h"
@@ -114,4 +115,32 @@ TEST(Export, ErrorsEndWithStatusOneAndWriteNothing) {
         fs::permissions(base / "gesperrt", fs::perms::owner_all);
     }
     fs::remove_all(base.parent_path());
+}
+
+// The intensity look in the pictures: NaCl's films after the same turn, drawn with spots sized
+// by |F| (its strong all-even reflections up to 8 pixels, its weak all-odd ones small), cover
+// more of the film than the usual 3-pixel spots, and the main view changes too.
+TEST(Export, IntensityLookChangesTheSpotSizes) {
+    const CifReading reading = readCifFile(std::string(WEISSENBERG_DATA_DIR) + "/cif/nacl.cif");
+    ASSERT_TRUE(reading.crystal) << reading.error;
+    const CifCrystal& c = *reading.crystal;
+    Crystal crystal = makeCrystal(c.a, c.b, c.c, c.alpha, c.beta, c.gamma, c.spaceGroup);
+    crystal.intensities = std::make_shared<const Intensities>(c);
+    int covered[2][2] = {};  // [look][film]: pixels not white
+    for (int look = 0; look < 2; ++look) {
+        Session session = newSession(crystal, 1.5418);
+        session.intensityLook = look;
+        ExportOptions options;
+        options.dir = freshDir(look ? "intensity" : "usual").string();
+        options.turnDegrees = 45;
+        ASSERT_EQ(runExport(session, options), 0);
+        int film = 0;
+        for (const char* name : {"drehkristall.png", "weissenberg.png"}) {
+            RgbaImage image;
+            ASSERT_TRUE(decodePng(fileBytes(fs::path(options.dir) / name), &image));
+            covered[look][film++] = pixelsNotWhite(image);
+        }
+    }
+    for (int film = 0; film < 2; ++film) EXPECT_GT(covered[1][film], covered[0][film] * 5 / 4) << film;
+    fs::remove_all(fs::path(freshDir("usual")).parent_path());
 }
