@@ -170,7 +170,7 @@ TEST(LongSpin, FullLogAndBeyondKeepsMemoryFlatAndTheFilmsDrawing) {
 
     // Well beyond: the log stays full, both films follow every step and keep their picture,
     // while the crystal turns on in the main window.
-    constexpr int kBeyond = 300;
+    constexpr int kBeyond = 120;
     const int rotationBefore = rotationRedraws, weissenbergBefore = weissenbergRedraws;
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kBeyond; ++i) {
@@ -197,7 +197,7 @@ TEST(LongSpin, FullLogAndBeyondKeepsMemoryFlatAndTheFilmsDrawing) {
     for (int i = 0; i < 30; ++i) ASSERT_TRUE(spinStep());
     const Memory edited = memoryNow();
     const int tracesBefore = colouredPixels(rotation);
-    constexpr int kTraced = 100;
+    constexpr int kTraced = 60;
     for (int i = 0; i < kTraced; ++i) {
         ASSERT_TRUE(spinStep()) << "step " << i << " with traces";
         ASSERT_EQ(app.session.rotationOpen, 1) << "step " << i;
