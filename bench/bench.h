@@ -9,33 +9,61 @@
 
 #include "platform/app.h"
 
-// ---- the three groups of figures ------------------------------------------------------
+// ---- the groups of figures ------------------------------------------------------------
 
-// Ewald scan over the limiting sphere's index box, full triple loop and ours, for three
+// Ewald scan over the limiting sphere's index box, the plain triple loop and ours, for four
 // crystals at several orientations; each pair's hits are compared before anything is timed.
 void registerScanBenchmarks();
 
-// Film coordinates of the full log for both films (the per-redraw array builders).
+// Film coordinates of the logs for both films (the per-redraw array builders).
 void registerFilmCoordsBenchmarks();
 
 // Redraws in the real windows, glFinish-timed. Needs the windows of setUpWindows().
 void registerRedrawBenchmarks();
 
-// ---- windows and the full log (bench_windows.cpp) --------------------------------------
+// The spot under the pointer in a film window at a log of kTargetLogEntries entries.
+void registerSpotLookupBenchmarks();
 
-// The main window as start-up makes it (start crystal 5 5 5 90 90 90, lambda 1.5418), both
-// film windows open and following, each placed so that the films lie wholly on the screen.
+// ---- windows, crystals and logs (bench_windows.cpp) ------------------------------------
+
+// The log size at which the redraw targets were set (and the log's capacity then).
+constexpr int kTargetLogEntries = 100000;
+
+// The logs the figures are taken at.
+enum class LogSize {
+    empty,  // emptied before each redraw (a main redraw logs what it finds)
+    target, // kTargetLogEntries entries, the first ones of the start crystal's spin
+    full,   // kLogCapacity entries, a spin until the log took no more
+};
+const char* logSizeName(LogSize size);  // "empty log", "100000 entries", "full log"
+
+// The crystals whose redraws are timed.
+enum class BenchCrystal {
+    start,  // 5 5 5 90 90 90, lambda 1.5418, space group 1: the start crystal of the lessons
+    large,  // 25 25 25 90 90 90, lambda 0.71, space group 1: some 1.5 million points in the limiting sphere
+};
+
+// The main window as start-up makes it for the start crystal, both film windows open and
+// following, each placed so that the films lie wholly on the screen.
 void setUpWindows(int* argc, char** argv);
 
-// Fills the log as a spin with both films open fills it: the spin's turn, then the scan and
-// the log of the main redraw (each entry with its film ordinate), until the log holds
-// kLogCapacity entries. Leaves the crystal where the spin stopped and keeps a copy of the
-// log. Returns the number of spin steps it took.
+// Fills the start crystal's log as a spin with both films open fills it: the spin's turn,
+// then the scan and the log of the main redraw (each entry with its film ordinate), until
+// the log holds kLogCapacity entries; keeps the state after kTargetLogEntries entries (the
+// log cut there) and the full one. Returns the number of spin steps it took.
 int fillLogBySpin();
 
-// Puts the copy made by fillLogBySpin() back (the redraws at an empty log empty it, and
-// every main redraw appends to it).
-void restoreFullLog();
+// Makes `crystal` the session's crystal (with both films following, its scene built anew
+// after a change) and gives it the log `size`, its crystal orientation and latest scan as
+// the spin left them; the large cell's full log is made by spinning it on first use. Each
+// prepare of a figure calls it: the log is copied back only when a redraw changed it.
+void useLog(BenchCrystal crystal, LogSize size);
+
+// Entries of the log `size` of `crystal` (after fillLogBySpin; the large cell's full log
+// once made).
+int logEntries(BenchCrystal crystal, LogSize size);
+// Spin steps that made the large cell's full log; 0 until it is made.
+int largeCellSpinSteps();
 
 // Lets the toolkit handle what is pending (mapping, placing, first redraws).
 void pumpEvents(int milliseconds);
@@ -75,8 +103,9 @@ void runBenchmarks();
 void printScanSummary();
 void printFilmCoordsSummary();
 void printRedrawSummary();
+void printSpotLookupSummary();
 
-// Time in the unit that suits it ("812.0 us", "23.40 ms"); "-" when the figure is missing.
+// Time in the unit that suits it ("28 ns", "812.0 us", "23.40 ms"); "-" when the figure is missing.
 std::string showTime(double seconds);
 // Ratio a / b as "1.25x" or, from 10 on, "31x"; "-" when either is missing.
 std::string showRatio(double a, double b);

@@ -1,6 +1,6 @@
-// Figures of the film coordinates of the full log: the arrays each film redraw builds
-// (buildRotationPoints, buildWeissenbergPoints), beside the same coordinates computed
-// afresh for every entry, as drawing entry by entry computes them.
+// Figures of the film coordinates of the start crystal's logs (100000 entries, and full):
+// the arrays each film redraw builds (buildRotationPoints, buildWeissenbergPoints), beside
+// the same coordinates computed afresh for every entry, as drawing entry by entry computes them.
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -63,10 +63,12 @@ int weissenbergPerEntry(const FilmRedraw& r, EntryArrays& out) {
 }
 
 const char* const kFilmNames[2] = {"rotation", "weissenberg"};
-int pointsDrawn[2] = {0, 0};  // points of the latest array build of ours: rotation, Weissenberg
+const LogSize kLogSizes[2] = {LogSize::target, LogSize::full};
+int pointsDrawn[2][2] = {};  // points of the latest array build of ours, by log size and film
 
-std::string benchName(int film, bool ours) {
-    return std::string("film coords/") + kFilmNames[film] + (ours ? "/ours" : "/each afresh");
+std::string benchName(int film, bool ours, int size) {
+    return std::string("film coords/") + kFilmNames[film] + "/" + logSizeName(kLogSizes[size]) +
+           (ours ? "/ours" : "/each afresh");
 }
 
 // One build of a film's arrays: by the film's own builder or entry by entry.
@@ -76,45 +78,49 @@ int buildOnce(int film, bool ours, const FilmRedraw& r, FilmPoints& points, Entr
     return ours ? buildRotationPoints(log, r, points) : rotationPerEntry(r, arrays);
 }
 
-// One film's arrays at the full log, rebuilt at every iteration; the film's own arrays are
-// kept from build to build, as the film keeps them from redraw to redraw.
-void registerFilmCoords(int film, bool ours) {
-    const auto run = [film, ours](benchmark::State& state) {
-        restoreFullLog();
+// One film's arrays at one log, rebuilt at every iteration; the film's own arrays are kept
+// from build to build, as the film keeps them from redraw to redraw.
+void registerFilmCoords(int film, bool ours, int size) {
+    const auto run = [film, ours, size](benchmark::State& state) {
+        useLog(BenchCrystal::start, kLogSizes[size]);
         FilmPoints points;
         EntryArrays arrays;
         const FilmRedraw r = redrawValues();
         // A film keeps its arrays from redraw to redraw: the first build, which allocates them
-        // for the full log, is left out of the figure.
+        // for the log, is left out of the figure.
         int drawn = buildOnce(film, ours, r, points, arrays);
         timeIterations(state, [] {}, [&] { drawn = buildOnce(film, ours, r, points, arrays); });
         benchmark::DoNotOptimize(drawn);
-        if (ours) pointsDrawn[film] = drawn;
+        if (ours) pointsDrawn[size][film] = drawn;
     };
-    asFigure(benchmark::RegisterBenchmark(benchName(film, ours).c_str(), run), benchmark::kMicrosecond, 0.3);
+    asFigure(benchmark::RegisterBenchmark(benchName(film, ours, size).c_str(), run), benchmark::kMicrosecond, 0.3);
 }
 
 }  // namespace
 
 void registerFilmCoordsBenchmarks() {
-    for (int film = 0; film < 2; ++film) {
-        registerFilmCoords(film, true);
-        registerFilmCoords(film, false);
+    for (int size = 0; size < 2; ++size) {
+        for (int film = 0; film < 2; ++film) {
+            registerFilmCoords(film, true, size);
+            registerFilmCoords(film, false, size);
+        }
     }
 }
 
 void printFilmCoordsSummary() {
-    int layerEntries = 0;
-    restoreFullLog();
-    const ReflectionLog& log = app.session.log;
-    for (int i = 0; i < log.count(); ++i) layerEntries += log.logL[i] == app.session.currentLayer;
-    std::printf("\nFilm coordinates of a full log (%d entries, %d of them in layer %d), arrays of one redraw\n",
-                log.count(), layerEntries, app.session.currentLayer);
-    std::printf("  %-14s %12s %14s %9s  %s\n", "film", "ours", "each afresh", "ratio", "points left to draw");
-    for (int f = 0; f < 2; ++f) {
-        const double ours = figure(benchName(f, true));
-        const double each = figure(benchName(f, false));
-        std::printf("  %-14s %12s %14s %9s  %d\n", kFilmNames[f], showTime(ours).c_str(), showTime(each).c_str(),
-                    showRatio(each, ours).c_str(), pointsDrawn[f]);
+    for (int size = 0; size < 2; ++size) {
+        useLog(BenchCrystal::start, kLogSizes[size]);
+        const ReflectionLog& log = app.session.log;
+        int layerEntries = 0;
+        for (int i = 0; i < log.count(); ++i) layerEntries += log.logL[i] == app.session.currentLayer;
+        std::printf("\nFilm coordinates at %d entries (%d of them in layer %d), arrays of one redraw\n", log.count(),
+                    layerEntries, app.session.currentLayer);
+        std::printf("  %-14s %12s %14s %9s  %s\n", "film", "ours", "each afresh", "ratio", "points left to draw");
+        for (int f = 0; f < 2; ++f) {
+            const double ours = figure(benchName(f, true, size));
+            const double each = figure(benchName(f, false, size));
+            std::printf("  %-14s %12s %14s %9s  %d\n", kFilmNames[f], showTime(ours).c_str(), showTime(each).c_str(),
+                        showRatio(each, ours).c_str(), pointsDrawn[size][f]);
+        }
     }
 }

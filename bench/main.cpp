@@ -1,5 +1,5 @@
-// weissenberg-bench: the figures of the Ewald scan, of the film coordinates and of the
-// redraws in real windows, then one table side by side with the targets. Runs under an X
+// weissenberg-bench: the figures of the Ewald scan, of the film coordinates, of the redraws
+// in real windows and of the spot lookup, then tables side by side with the targets. Runs under an X
 // server (bench/run.sh starts a virtual one). Google Benchmark's options apply, e.g.
 // --benchmark_filter=scan or --benchmark_repetitions=3.
 #include <GL/freeglut.h>
@@ -38,18 +38,22 @@ int main(int argc, char** argv) {
     setUpWindows(&argc, argv);
     printMachine();
     const int steps = fillLogBySpin();
-    std::printf("Full log: %d entries after %d spin steps of the start crystal with both films open\n",
-                app.session.log.count(), steps);
+    std::printf("Logs: the start crystal spun from its start orientation with both films open, each step "
+                "logged as the program logs it: %d entries after %d steps of 0.3 degrees; the smaller log is its "
+                "first %d entries\n",
+                app.session.log.count(), steps, kTargetLogEntries);
     std::fflush(stdout);
 
     registerScanBenchmarks();
     registerFilmCoordsBenchmarks();
     registerRedrawBenchmarks();
+    registerSpotLookupBenchmarks();
     runBenchmarks();
 
     printScanSummary();
     printFilmCoordsSummary();
     printRedrawSummary();
+    printSpotLookupSummary();
     printTargets();
     std::fflush(stdout);
 

@@ -1,6 +1,7 @@
 // Figures of the redraws in the real windows, each timed up to glFinish: the main window,
-// both films at an empty and at a full log, the films drawn point by point in immediate
-// mode beside their own drawing, and one step of the spin at a full log.
+// both films at an empty log, at 100000 entries and at a full log, the films drawn point by
+// point in immediate mode beside their own drawing, one step of the spin; and the main
+// redraw and the spin step of a 25 A cell at 0.71 A beside those of the start crystal.
 #include <GL/freeglut.h>
 // After the toolkit's header: Xlib's macros must not meet names declared before them.
 #include <GL/glx.h>
@@ -131,8 +132,10 @@ const FilmWindow kFilms[] = {
     {"weissenberg", &app.weissenbergWindow, drawWeissenbergPhoto, drawWeissenbergPointByPoint},
 };
 
-bool samePicture[2] = {false, false};  // per film: its drawing and the point-by-point one look alike
-bool pictureRead[2] = {false, false};
+// The logs at which the films are drawn point by point beside their own drawing.
+const LogSize kCheckedLogs[2] = {LogSize::target, LogSize::full};
+bool samePicture[2][2] = {};  // by checked log and film: its drawing and the point-by-point one look alike
+bool pictureRead[2][2] = {};
 
 // A redraw of `window` by `draw`, as the toolkit runs it, up to the end of the GL work.
 void redrawIn(int window, void (*draw)()) {
@@ -141,23 +144,26 @@ void redrawIn(int window, void (*draw)()) {
     glFinish();
 }
 
-// Redraws of one window by `draw`, its window current throughout, at the full log or with
-// the log emptied before each redraw (a main redraw logs what it finds).
-void registerRedraw(const std::string& name, int* window, void (*draw)(), bool fullLog) {
-    const auto run = [window, draw, fullLog](benchmark::State& state) {
-        restoreFullLog();
+std::string redrawName(const char* what, BenchCrystal crystal, LogSize size) {
+    return std::string("redraw/") + (crystal == BenchCrystal::large ? "25 A cell/" : "") + what + "/" +
+           logSizeName(size);
+}
+
+// Redraws by `draw`, `window` current throughout, each from the crystal's log `size` (put
+// back before each redraw when the one before changed it: a main redraw logs what it finds).
+benchmark::internal::Benchmark* registerRedraw(const std::string& name, BenchCrystal crystal, LogSize size,
+                                               int* window, void (*draw)()) {
+    const auto run = [crystal, size, window, draw](benchmark::State& state) {
+        useLog(crystal, size);
         glutSetWindow(*window);
         glFinish();
-        const auto prepare = [fullLog] {
-            if (!fullLog) clearReflectionLog(app.session.log);
-        };
-        timeIterations(state, prepare, [draw] {
+        timeIterations(state, [crystal, size] { useLog(crystal, size); }, [draw] {
             draw();
             glFinish();
         });
-        restoreFullLog();
+        glutSetWindow(app.mainWindow);
     };
-    asFigure(benchmark::RegisterBenchmark(name.c_str(), run), benchmark::kMillisecond, 0.5);
+    return benchmark::RegisterBenchmark(name.c_str(), run);
 }
 
 // The main redraw with the Ewald sphere switched off (F4): what the sphere's wire costs.
@@ -168,8 +174,23 @@ void drawMainWithoutSphere() {
     app.session.showEwaldSphere = shown;
 }
 
-// One step of the spin at a full log: the idle callback's turn, the main redraw, and the
-// redraws of both films it asks for.
+// The main redraw with the lattice points switched off (F1), and with both off: the balls
+// and rays of the step's hits alone.
+void drawMainWithoutLatticePoints() {
+    const int shown = app.session.showLatticePoints;
+    app.session.showLatticePoints = 0;
+    drawReciprocalLattice();
+    app.session.showLatticePoints = shown;
+}
+void drawMainHitsOnly() {
+    const int shown = app.session.showEwaldSphere;
+    app.session.showEwaldSphere = 0;
+    drawMainWithoutLatticePoints();
+    app.session.showEwaldSphere = shown;
+}
+
+// One step of the spin: the idle callback's turn, the main redraw, and the redraws of both
+// films it asks for.
 void oneSpinStep() {
     onIdleSpin();
     redrawIn(app.mainWindow, drawReciprocalLattice);
@@ -177,69 +198,166 @@ void oneSpinStep() {
     redrawIn(app.weissenbergWindow, drawWeissenbergPhoto);
 }
 
+void registerSpinStep(BenchCrystal crystal, LogSize size) {
+    const auto run = [crystal, size](benchmark::State& state) {
+        useLog(crystal, size);
+        timeIterations(state, [crystal, size] { useLog(crystal, size); }, oneSpinStep);
+        glutSetWindow(app.mainWindow);
+    };
+    asFigure(benchmark::RegisterBenchmark(redrawName("spin step", crystal, size).c_str(), run),
+             benchmark::kMillisecond, 0.5);
+}
+
+void registerMain(const char* what, BenchCrystal crystal, LogSize size, void (*draw)()) {
+    asFigure(registerRedraw(redrawName(what, crystal, size), crystal, size, &app.mainWindow, draw),
+             benchmark::kMillisecond, 0.5);
+}
+
 }  // namespace
 
 void registerRedrawBenchmarks() {
-    // The films' pictures at the full log, their own drawing against point by point.
-    for (int f = 0; f < 2; ++f) {
-        restoreFullLog();
-        redrawIn(*kFilms[f].window, kFilms[f].draw);
-        const std::vector<unsigned long> ours = screenPixels(*kFilms[f].window);
-        redrawIn(*kFilms[f].window, kFilms[f].drawPointByPoint);
-        const std::vector<unsigned long> reference = screenPixels(*kFilms[f].window);
-        pictureRead[f] = !ours.empty();
-        samePicture[f] = pictureRead[f] && ours == reference;
+    // The films' pictures at the checked logs, their own drawing against point by point.
+    for (int c = 0; c < 2; ++c) {
+        for (int f = 0; f < 2; ++f) {
+            useLog(BenchCrystal::start, kCheckedLogs[c]);
+            redrawIn(*kFilms[f].window, kFilms[f].draw);
+            const std::vector<unsigned long> ours = screenPixels(*kFilms[f].window);
+            redrawIn(*kFilms[f].window, kFilms[f].drawPointByPoint);
+            const std::vector<unsigned long> reference = screenPixels(*kFilms[f].window);
+            pictureRead[c][f] = !ours.empty();
+            samePicture[c][f] = pictureRead[c][f] && ours == reference;
+        }
     }
-    restoreFullLog();
     glutSetWindow(app.mainWindow);
 
-    registerRedraw("redraw/main/empty log", &app.mainWindow, drawReciprocalLattice, false);
-    registerRedraw("redraw/main/full log", &app.mainWindow, drawReciprocalLattice, true);
-    registerRedraw("redraw/main without sphere/empty log", &app.mainWindow, drawMainWithoutSphere, false);
+    const BenchCrystal start = BenchCrystal::start;
+    for (LogSize size : {LogSize::empty, LogSize::target, LogSize::full})
+        registerMain("main", start, size, drawReciprocalLattice);
+    registerMain("main without sphere", start, LogSize::empty, drawMainWithoutSphere);
     for (const FilmWindow& film : kFilms) {
-        const std::string base = std::string("redraw/") + film.name + "/";
-        registerRedraw(base + "empty log", film.window, film.draw, false);
-        registerRedraw(base + "full log", film.window, film.draw, true);
-        registerRedraw(base + "full log/point by point", film.window, film.drawPointByPoint, true);
+        for (LogSize size : {LogSize::empty, LogSize::target, LogSize::full})
+            asFigure(registerRedraw(redrawName(film.name, start, size), start, size, film.window, film.draw),
+                     benchmark::kMillisecond, 0.5);
+        const std::string byHand = std::string(film.name) + " point by point";
+        asFigure(registerRedraw(redrawName(byHand.c_str(), start, LogSize::target), start, LogSize::target,
+                                film.window, film.drawPointByPoint),
+                 benchmark::kMillisecond, 0.5);
+        // At the full log one such redraw takes seconds: one of them is the figure.
+        registerRedraw(redrawName(byHand.c_str(), start, LogSize::full), start, LogSize::full, film.window,
+                       film.drawPointByPoint)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1)
+            ->Repetitions(1);
     }
-    const auto spin = [](benchmark::State& state) {
-        restoreFullLog();
-        timeIterations(state, [] {}, oneSpinStep);
-        glutSetWindow(app.mainWindow);
-    };
-    asFigure(benchmark::RegisterBenchmark("redraw/spin step/full log", spin), benchmark::kMillisecond, 0.5);
+    registerSpinStep(start, LogSize::target);
+    registerSpinStep(start, LogSize::full);
+
+    // The 25 A cell: its main redraw and its spin step, from an empty log and at a full one.
+    const BenchCrystal large = BenchCrystal::large;
+    registerMain("main", large, LogSize::empty, drawReciprocalLattice);
+    registerMain("main", large, LogSize::full, drawReciprocalLattice);
+    registerMain("main without sphere", large, LogSize::empty, drawMainWithoutSphere);
+    registerMain("main without lattice points", large, LogSize::empty, drawMainWithoutLatticePoints);
+    registerMain("main, hits only", large, LogSize::empty, drawMainHitsOnly);
+    registerSpinStep(large, LogSize::empty);
+    registerSpinStep(large, LogSize::full);
 }
 
 void printRedrawSummary() {
-    const double mainEmpty = figure("redraw/main/empty log");
-    const double mainFull = figure("redraw/main/full log");
-    std::printf("\nRedraws in 520 x 520 windows under Xvfb, timed up to glFinish (full log: %d entries)\n",
-                kLogCapacity);
-    std::printf("  %-26s %12s %12s %16s %9s  %s\n", "window", "empty log", "full log", "point by point",
+    const BenchCrystal start = BenchCrystal::start;
+    const BenchCrystal large = BenchCrystal::large;
+    const int target = logEntries(start, LogSize::target);
+    const int full = logEntries(start, LogSize::full);
+    const double mainEmpty = figure(redrawName("main", start, LogSize::empty));
+    std::printf("\nRedraws in 520 x 520 windows under Xvfb, timed up to glFinish; start crystal 5 5 5 90 90 90, "
+                "lambda 1.5418\n");
+    std::printf("  %-26s %11s %14s %11s %16s %9s  %s\n", "window", "empty log", "log", "redraw", "point by point",
                 "ratio", "same picture");
-    std::printf("  %-26s %12s %12s\n", "main", showTime(mainEmpty).c_str(), showTime(mainFull).c_str());
-    const double mainBare = figure("redraw/main without sphere/empty log");
-    std::printf("  %-26s %12s\n", "main, Ewald sphere off", showTime(mainBare).c_str());
-    for (int f = 0; f < 2; ++f) {
-        const std::string base = std::string("redraw/") + kFilms[f].name + "/";
-        const double empty = figure(base + "empty log");
-        const double full = figure(base + "full log");
-        const double naive = figure(base + "full log/point by point");
-        std::printf("  %-26s %12s %12s %16s %9s  %s\n", kFilms[f].name, showTime(empty).c_str(),
-                    showTime(full).c_str(), showTime(naive).c_str(), showRatio(naive, full).c_str(),
-                    !pictureRead[f] ? "not read" : samePicture[f] ? "yes" : "NO");
-        char measured[128];
-        std::snprintf(measured, sizeof measured, "%s point by point, %s of a main redraw",
-                      showRatio(naive, full).c_str(), showRatio(full, mainEmpty).c_str());
-        noteTarget(std::string(kFilms[f].name) + " film at a full log: >= 10x point by point, below a main redraw",
-                   measured, full > 0 && naive > 0 && mainEmpty > 0,
-                   naive >= 10 * full && full < mainEmpty);
+    const auto row = [](const char* window, const std::string& empty, int entries, double redraw, double naive,
+                        const char* same) {
+        char log[32];
+        std::snprintf(log, sizeof log, "%d", entries);
+        std::printf("  %-26s %11s %14s %11s %16s %9s  %s\n", window, empty.c_str(), log, showTime(redraw).c_str(),
+                    showTime(naive).c_str(), showRatio(naive, redraw).c_str(), same);
+    };
+    for (LogSize size : {LogSize::target, LogSize::full}) {
+        const int entries = logEntries(start, size);
+        row("main", size == LogSize::target ? showTime(mainEmpty) : "", entries,
+            figure(redrawName("main", start, size)), -1, "");
     }
-    const double spin = figure("redraw/spin step/full log");
-    std::printf("  %-26s %12s %12s %16s %9s\n", "spin step (main + films)", "", showTime(spin).c_str(), "",
-                showRatio(spin, mainEmpty).c_str());
-    std::printf("  (spin step ratio: against a main redraw at an empty log)\n");
-    noteTarget("spin step at a full log <= 1.3x a main redraw at an empty log",
-               showRatio(spin, mainEmpty) + " of a main redraw", spin > 0 && mainEmpty > 0,
-               spin <= 1.3 * mainEmpty);
+    std::printf("  %-26s %11s\n", "main, Ewald sphere off",
+                showTime(figure(redrawName("main without sphere", start, LogSize::empty))).c_str());
+    for (int f = 0; f < 2; ++f) {
+        const double empty = figure(redrawName(kFilms[f].name, start, LogSize::empty));
+        const std::string byHand = std::string(kFilms[f].name) + " point by point";
+        for (int c = 0; c < 2; ++c) {
+            const LogSize size = kCheckedLogs[c];
+            const double redraw = figure(redrawName(kFilms[f].name, start, size));
+            const double naive = figure(redrawName(byHand.c_str(), start, size));
+            row(kFilms[f].name, c == 0 ? showTime(empty) : "", logEntries(start, size), redraw, naive,
+                !pictureRead[c][f] ? "not read" : samePicture[c][f] ? "yes" : "NO");
+            if (size != LogSize::target) continue;
+            char measured[128];
+            std::snprintf(measured, sizeof measured, "%s point by point, %s of a main redraw",
+                          showRatio(naive, redraw).c_str(), showRatio(redraw, mainEmpty).c_str());
+            noteTarget(std::string(kFilms[f].name) +
+                           " film at 100000 entries: >= 10x point by point, below a main redraw",
+                       measured, redraw > 0 && naive > 0 && mainEmpty > 0,
+                       naive >= 10 * redraw && redraw < mainEmpty && samePicture[c][f]);
+        }
+    }
+    const double spinTarget = figure(redrawName("spin step", start, LogSize::target));
+    const double spinFull = figure(redrawName("spin step", start, LogSize::full));
+    std::printf("  %-26s %11s %14d %11s %16s %9s\n", "spin step (main + films)", "", target,
+                showTime(spinTarget).c_str(), "", showRatio(spinTarget, mainEmpty).c_str());
+    std::printf("  %-26s %11s %14d %11s %16s %9s\n", "spin step (main + films)", "", full,
+                showTime(spinFull).c_str(), "", showRatio(spinFull, mainEmpty).c_str());
+    std::printf("  (spin step ratio: against a main redraw at an empty log; point-by-point figure at %d "
+                "entries: one redraw)\n",
+                full);
+    noteTarget("spin step at 100000 entries <= 1.3x a main redraw at an empty log",
+               showRatio(spinTarget, mainEmpty) + " of a main redraw", spinTarget > 0 && mainEmpty > 0,
+               spinTarget <= 1.3 * mainEmpty);
+
+    const double largeMainEmpty = figure(redrawName("main", large, LogSize::empty));
+    const double largeMainFull = figure(redrawName("main", large, LogSize::full));
+    const double largeSpinEmpty = figure(redrawName("spin step", large, LogSize::empty));
+    const double largeSpinFull = figure(redrawName("spin step", large, LogSize::full));
+    const int largeSteps = largeCellSpinSteps();
+    const int largeFull = largeSteps > 0 ? logEntries(large, LogSize::full) : 0;
+    std::printf("\n25 A cubic cell at lambda 0.71 (start orientation), against the start crystal's main redraw "
+                "at an empty log\n");
+    if (largeSteps > 0)
+        std::printf("  full log: %d entries after %d spin steps, %.0f entries logged per step\n", largeFull,
+                    largeSteps, static_cast<double>(largeFull) / largeSteps);
+    std::printf("  %-26s %14s %11s %9s\n", "", "log", "redraw", "ratio");
+    std::printf("  %-26s %14s %11s %9s\n", "main", "empty", showTime(largeMainEmpty).c_str(),
+                showRatio(largeMainEmpty, mainEmpty).c_str());
+    std::printf("  %-26s %14d %11s %9s\n", "main", largeFull, showTime(largeMainFull).c_str(),
+                showRatio(largeMainFull, mainEmpty).c_str());
+    const struct {
+        const char* what;
+        const char* shown;
+    } parts[] = {{"main without sphere", "main, Ewald sphere off"},
+                 {"main without lattice points", "main, lattice points off"},
+                 {"main, hits only", "main, both off"}};
+    for (const auto& part : parts) {
+        const double t = figure(redrawName(part.what, large, LogSize::empty));
+        std::printf("  %-26s %14s %11s %9s\n", part.shown, "empty", showTime(t).c_str(),
+                    showRatio(t, mainEmpty).c_str());
+    }
+    std::printf("  %-26s %14s %11s %9s\n", "spin step (main + films)", "empty", showTime(largeSpinEmpty).c_str(),
+                showRatio(largeSpinEmpty, mainEmpty).c_str());
+    std::printf("  %-26s %14d %11s %9s\n", "spin step (main + films)", largeFull, showTime(largeSpinFull).c_str(),
+                showRatio(largeSpinFull, mainEmpty).c_str());
+    noteTarget("25 A cell: a main redraw <= 2x the start crystal's (both at an empty log)",
+               showRatio(largeMainEmpty, mainEmpty), largeMainEmpty > 0 && mainEmpty > 0,
+               largeMainEmpty <= 2 * mainEmpty);
+    noteTarget("25 A cell: one spin step from an empty log <= 2x the start crystal's main redraw",
+               showRatio(largeSpinEmpty, mainEmpty), largeSpinEmpty > 0 && mainEmpty > 0,
+               largeSpinEmpty <= 2 * mainEmpty);
+    std::printf("\nInformation, no target: one spin step of the start crystal at its full log (%d entries) "
+                "costs %s, %s a main redraw at an empty log\n",
+                full, showTime(spinFull).c_str(), showRatio(spinFull, mainEmpty).c_str());
 }

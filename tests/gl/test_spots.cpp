@@ -1,14 +1,10 @@
-// In real windows on a virtual X server: the label of the spot under the mouse (and that a
-// label logs nothing), saving every window and the log, and the headless export drawing the
-// same rotation photograph as the window after the same turn.
+// In real windows: the label of the spot under the mouse (and that a label logs nothing),
+// saving every window and the log, and the headless export drawing the same rotation
+// photograph as the window after the same turn.
 #include <gtest/gtest.h>
-
-#include <GL/freeglut.h>
-#include <GL/glx.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -18,51 +14,27 @@
 #include <thread>
 #include <vector>
 
+#include "gl/gl_harness.h"
 #include "model/png_image.h"
 #include "platform/app.h"
 #include "platform/export.h"
-#include "platform/startup.h"
 #include "platform/windows.h"
+#include "session/commands.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-Session startSession() { return newSession(makeCrystal(5, 5, 5, 90, 90, 90, 1), 1.5418); }
-
-// Lets the toolkit handle what is pending for about `milliseconds`.
-void pump(int milliseconds = 60) {
-    for (int i = 0; i < milliseconds / 2; ++i) {
-        glutMainLoopEvent();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-}
-
 // What the window shows now, as the X server holds it: RGBA, bottom row first, opaque.
 RgbaImage shownPicture(int window) {
-    glutSetWindow(window);
-    glFinish();
-    Display* display = glXGetCurrentDisplay();
-    const GLXDrawable drawable = glXGetCurrentDrawable();
+    const Picture p = readPicture(window);
     RgbaImage image;
-    image.width = glutGet(GLUT_WINDOW_WIDTH);
-    image.height = glutGet(GLUT_WINDOW_HEIGHT);
-    XSync(display, False);
-    XImage* x = XGetImage(display, drawable, 0, 0, static_cast<unsigned>(image.width),
-                          static_cast<unsigned>(image.height), AllPlanes, ZPixmap);
-    if (x == nullptr) return {};
-    image.pixels.resize(static_cast<size_t>(image.width * image.height * 4));
-    for (int row = 0; row < image.height; ++row) {
-        for (int col = 0; col < image.width; ++col) {
-            const unsigned long p = XGetPixel(x, col, image.height - 1 - row);
-            unsigned char* out = &image.pixels[static_cast<size_t>((row * image.width + col) * 4)];
-            out[0] = static_cast<unsigned char>((p & x->red_mask) >> 16);
-            out[1] = static_cast<unsigned char>((p & x->green_mask) >> 8);
-            out[2] = static_cast<unsigned char>(p & x->blue_mask);
-            out[3] = 255;
-        }
+    image.width = p.width;
+    image.height = p.height;
+    image.pixels.reserve(p.rgb.size() / 3 * 4);
+    for (size_t i = 0; i < p.rgb.size(); i += 3) {
+        image.pixels.insert(image.pixels.end(), {p.rgb[i], p.rgb[i + 1], p.rgb[i + 2], 255});
     }
-    XDestroyImage(x);
     return image;
 }
 
@@ -74,9 +46,9 @@ std::vector<unsigned char> fileBytes(const fs::path& path) {
 // F7 then key 0, as a user opens both films; each film's first redraw makes it follow.
 void openBothFilms() {
     applyEffects(specialKeyCommand(app.session, kKeyF7, false));
-    pump(150);
+    pumpEvents(150);
     applyEffects(keyCommand(app.session, '0', false));
-    pump(150);
+    pumpEvents(150);
     ASSERT_EQ(app.session.rotationOpen, 1);
     ASSERT_EQ(app.session.weissenbergOpen, 1);
 }
@@ -89,7 +61,7 @@ void spinAndDraw(int steps) {
         glutSetWindow(app.mainWindow);
         drawReciprocalLattice();
     }
-    pump(150);
+    pumpEvents(150);
 }
 
 // The window pixel (from the top left) of a film point drawn in a size x size film window.
@@ -122,12 +94,18 @@ void leaveEveryWindow() {
         glutSetWindow(window);
         onEntry(GLUT_LEFT);
     }
-    pump(100);
+    pumpEvents(100);
 }
+
+class SpotsInWindow : public testing::Test {
+protected:
+    void SetUp() override { resetScene(); }
+    void TearDown() override { glutIdleFunc(nullptr); }
+};
 
 }  // namespace
 
-TEST(SpotsInWindow, HoverNamesTheDrawnSpotAndLogsNothing) {
+TEST_F(SpotsInWindow, HoverNamesTheDrawnSpotAndLogsNothing) {
     openBothFilms();
     spinAndDraw(60);
     const int window = app.weissenbergWindow;
@@ -142,7 +120,7 @@ TEST(SpotsInWindow, HoverNamesTheDrawnSpotAndLogsNothing) {
     const RgbaImage before = shownPicture(window);
     glutSetWindow(window);
     onPassiveMotion(px + 2, py - 1);
-    pump();
+    pumpEvents(60);
     const ReflectionLog& log = app.session.log;
     const std::string indices = "(" + std::to_string(log.logH[entry]) + " " + std::to_string(log.logK[entry]) + " " +
                                 std::to_string(log.logL[entry]) + ")";
@@ -153,8 +131,7 @@ TEST(SpotsInWindow, HoverNamesTheDrawnSpotAndLogsNothing) {
     // Over empty film: no label; leaving the window clears it too.
     glutSetWindow(window);
     onPassiveMotion(px + 30, py);
-    EXPECT_TRUE(loneSpot(film.points, 520) >= 0);
-    pump();
+    pumpEvents(60);
     int nearest = 1000;
     for (int i = 0; i < film.points.count(); ++i) {
         int u = 0, v = 0;
@@ -166,31 +143,31 @@ TEST(SpotsInWindow, HoverNamesTheDrawnSpotAndLogsNothing) {
     }
     glutSetWindow(window);
     onPassiveMotion(2, 260 - 40);  // the film's left edge, off the cross, no spot there
-    pump();
+    pumpEvents(60);
     EXPECT_EQ(film.hoverLabel, "");
 
     // Main window: the crystal back at its start, then a lattice point under the pointer.
     // (0 1 l) lie above the centre at y = 0.2 / (1.05 * 2 / 1.5418) of the half height.
     applyEffects(specialKeyCommand(app.session, kKeyF2, false));
-    pump(150);
+    pumpEvents(150);
     const int mainLogged = app.session.log.count();
     const int y = static_cast<int>(std::floor((1.0 - 0.2 / (1.05 * 2 / 1.5418)) * 260));
     glutSetWindow(app.mainWindow);
     onPassiveMotion(260, y);
-    pump(150);
+    pumpEvents(150);
     EXPECT_EQ(app.views[app.mainWindow].hoverLabel.rfind("(0 1 ", 0), 0u) << app.views[app.mainWindow].hoverLabel;
     EXPECT_NE(app.views[app.mainWindow].hoverLabel.find("|d*| = "), std::string::npos);
     EXPECT_EQ(app.session.log.count(), mainLogged) << "the label's redraw takes no step";
     // A real redraw of the main window does take one: at a standstill it logs the
     // reflections on the sphere again.
     applyEffects(keyCommand(app.session, 'X', false));
-    pump(150);
+    pumpEvents(150);
     EXPECT_GT(app.session.log.count(), mainLogged);
     leaveEveryWindow();
     EXPECT_EQ(app.views[app.mainWindow].hoverLabel, "");
 }
 
-TEST(SpotsInWindow, SavingWritesEachWindowsPictureAndTheLog) {
+TEST_F(SpotsInWindow, SavingWritesEachWindowsPictureAndTheLog) {
     const fs::path dir = fs::temp_directory_path() / ("weissenberg-save-" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
@@ -201,11 +178,10 @@ TEST(SpotsInWindow, SavingWritesEachWindowsPictureAndTheLog) {
     glutSetWindow(app.weissenbergWindow);
     glutPositionWindow(0, 530);
     glutReshapeWindow(480, 480);
-    pump(200);
+    pumpEvents(200);
     spinAndDraw(20);
-    app.session.showLegend = 1;  // the legend is part of the picture saved
-    applyEffects(keyCommand(app.session, 'b', false));
-    app.session.showLegend = 1;
+    applyEffects(keyCommand(app.session, 'b', false));  // the legend is part of the picture saved
+    ASSERT_EQ(app.session.showLegend, 1);
     leaveEveryWindow();
 
     testing::internal::CaptureStdout();
@@ -255,17 +231,15 @@ TEST(SpotsInWindow, SavingWritesEachWindowsPictureAndTheLog) {
     EXPECT_EQ(failed.find("Gespeichert:"), std::string::npos) << failed;
     fs::current_path(home);
     EXPECT_FALSE(fs::exists(dir / "weg"));
-    app.session.showLegend = 0;
     applyEffects(keyCommand(app.session, 'b', false));
-    app.session.showLegend = 0;
-    pump();
+    EXPECT_EQ(app.session.showLegend, 0);
+    pumpEvents(60);
     fs::remove_all(dir);
 }
 
-TEST(SpotsInWindow, ExportDrawsTheRotationPhotographOfTheWindow) {
+TEST_F(SpotsInWindow, ExportDrawsTheRotationPhotographOfTheWindow) {
     // The desktop: a fresh start, both films open, the main window's start picture, then
     // 300 spin steps of 0.3 degrees, each with its main redraw.
-    app.session = startSession();
     applyEffects(specialKeyCommand(app.session, kKeyF2, true));
     // The main window's picture plays no part here: without lattice points and sphere its
     // redraws are quick.
@@ -274,7 +248,7 @@ TEST(SpotsInWindow, ExportDrawsTheRotationPhotographOfTheWindow) {
     openBothFilms();
     glutSetWindow(app.weissenbergWindow);
     glutPositionWindow(0, 530);  // clear of the rotation photograph
-    pump(150);
+    pumpEvents(150);
     glutSetWindow(app.mainWindow);
     drawReciprocalLattice();
     spinAndDraw(300);
@@ -311,14 +285,4 @@ TEST(SpotsInWindow, ExportDrawsTheRotationPhotographOfTheWindow) {
     } else {
         fs::remove_all(dir);
     }
-}
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    glutInit(&argc, argv);
-    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
-    app.session = startSession();
-    openMainWindow();
-    pump(300);
-    return RUN_ALL_TESTS();
 }
