@@ -65,8 +65,15 @@ Geometry sphereGeometry(double radius) {
     return g;
 }
 
-Geometry ballGeometry() {
-    SolidSphereMesh mesh = solidSphereTriangles(kBallRadius, kBallSlices, kBallStacks);
+// A ball a few pixels across shows no facets: below kFineBallPixels of radius on the screen
+// the coarse ball is drawn, a twelfth of the triangles (a large crystal has thousands of
+// reflections on the sphere at once).
+constexpr double kFineBallPixels = 2.5;
+constexpr int kCoarseBallSlices = 8;
+constexpr int kCoarseBallStacks = 4;
+
+Geometry ballGeometry(int slices, int stacks) {
+    SolidSphereMesh mesh = solidSphereTriangles(kBallRadius, slices, stacks);
     Geometry g;
     g.primitive = Primitive::triangles;
     g.positions = std::move(mesh.vertices);
@@ -145,7 +152,8 @@ std::vector<IndexedPoint> shownLatticePoints(const Session& s) {
 }
 
 void updateMainSceneGeometry(const Session& s, MainSceneGeometry& geometry) {
-    if (!geometry.ball) geometry.ball = kept(ballGeometry());
+    if (!geometry.ball) geometry.ball = kept(ballGeometry(kBallSlices, kBallStacks));
+    if (!geometry.coarseBall) geometry.coarseBall = kept(ballGeometry(kCoarseBallSlices, kCoarseBallStacks));
     if (!geometry.axes) geometry.axes = kept(axesGeometry(s.crystal));
     if (geometry.generation == s.built.generation && geometry.intensityLook == s.intensityLook) return;
     if (geometry.generation != s.built.generation || !geometry.sphere)
@@ -178,6 +186,10 @@ Frame mainFrame(const Session& s, MainSceneGeometry& geometry, int width, int he
     // Rays and balls of the step's hits, in the crystal frame, lit while the lighting is on
     // (a ray with the item's normal, facing the viewer).
     const Vec3& centre = s.lastScan.sphereCentreCrystal;
+    // The ball's radius in pixels: the camera's scale (its first column's length) times half
+    // the viewport's width.
+    const double cameraScale = std::sqrt(s.camera[0] * s.camera[0] + s.camera[1] * s.camera[1] + s.camera[2] * s.camera[2]);
+    const bool fine = kBallRadius * cameraScale * width / 2 >= kFineBallPixels;
     SpotSizes* sizes = s.intensityLook ? geometry.spotSizes.get() : nullptr;
     for (const LatticeHit& hit : s.lastScan.hits) {
         // The intensity look leaves out a reflection of negligible |F|² and sizes the others'
@@ -198,7 +210,7 @@ Frame mainFrame(const Session& s, MainSceneGeometry& geometry, int width, int he
         f.items.push_back(std::move(rayItem));
 
         DrawItem ballItem;
-        ballItem.geometry = geometry.ball;
+        ballItem.geometry = fine || pixels > 3 ? geometry.ball : geometry.coarseBall;
         ballItem.colour = indexColour(kBallColours, hit.h, hit.k);
         ballItem.modelview = multiply(s.orientation, translationMatrix(hit.p));
         if (pixels != 3) scaleMatrix(ballItem.modelview, pixels / 3.0);

@@ -21,6 +21,7 @@ struct MainSceneGeometry {
     std::shared_ptr<const Geometry> axes;
     std::shared_ptr<const Geometry> sphere;   // wire sphere of radius built.ewaldDiameter/2 about the origin
     std::shared_ptr<const Geometry> ball;     // the mark of one reflection, about the origin
+    std::shared_ptr<const Geometry> coarseBall;  // the same with fewer triangles, for balls a few pixels wide
 };
 
 // Brings the kept geometry up to date with the session's built values (a no-op while the
