@@ -3,10 +3,6 @@
 # OpenGL 1.1 or X11 here, only the pure core, its unit tests (run under node) and
 # the browser pages.
 
-# size_t is 32 bits on wasm32: indexing a vector with a 64-bit value warns there
-# (-Wshorten-64-to-32). The warning is shown but does not stop the web build.
-add_compile_options(-Wno-error=shorten-64-to-32)
-
 # gemmi reports a bad symbol or a broken CIF file by throwing, and the core turns that into
 # its German message: C++ exceptions must be caught, which emscripten leaves off by default.
 add_compile_options(-fexceptions)
