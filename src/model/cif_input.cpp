@@ -12,7 +12,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "model/vec3.h"
+#include "model/crystal.h"
 
 namespace cif = gemmi::cif;
 
@@ -78,10 +78,8 @@ std::string readCell(const cif::Block& block, const std::string& where, CifCryst
             return where + " muss " + item.tag + " zwischen 0 und 180 Grad liegen, gelesen: " + numberText(v) + ".";
         crystal.*item.field = v;
     }
-    // V² / (abc)² = 1 - cos²α - cos²β - cos²γ + 2 cosα cosβ cosγ must be positive.
-    const double ca = std::cos(crystal.alpha / 180.0 * kPi), cb = std::cos(crystal.beta / 180.0 * kPi),
-                 cg = std::cos(crystal.gamma / 180.0 * kPi);
-    if (1.0 - ca * ca - cb * cb - cg * cg + 2.0 * ca * cb * cg <= 0.0)
+    // The angles must make a cell with a volume.
+    if (cellVolumeFactor(crystal.alpha, crystal.beta, crystal.gamma) <= 0.0)
         return where + " ergeben die Zellwinkel " + numberText(crystal.alpha) + ", " + numberText(crystal.beta) +
                ", " + numberText(crystal.gamma) + " Grad keine Zelle mit Volumen.";
     return "";

@@ -12,13 +12,18 @@ double cosDegrees(double degrees) { return degrees == 90.0 ? 0.0 : std::cos(radi
 double sinDegrees(double degrees) { return degrees == 90.0 ? 1.0 : std::sin(radians(degrees)); }
 }  // namespace
 
+double cellVolumeFactor(double alpha, double beta, double gamma) {
+    const double cosA = cosDegrees(alpha), cosB = cosDegrees(beta), cosG = cosDegrees(gamma);
+    return 1.0 - cosA * cosA - cosB * cosB - cosG * cosG + 2.0 * cosA * cosB * cosG;
+}
+
 ReciprocalCell reciprocalCell(double a, double b, double c, double alpha, double beta, double gamma) {
     const double cosA = cosDegrees(alpha), sinA = sinDegrees(alpha);
     const double cosB = cosDegrees(beta), sinB = sinDegrees(beta);
     const double cosG = cosDegrees(gamma), sinG = sinDegrees(gamma);
 
     // Cell volume: V = abc * sqrt(1 - cos²α - cos²β - cos²γ + 2 cosα cosβ cosγ).
-    const double volume = a * b * c * std::sqrt(1.0 - cosA * cosA - cosB * cosB - cosG * cosG + 2.0 * cosA * cosB * cosG);
+    const double volume = a * b * c * std::sqrt(cellVolumeFactor(alpha, beta, gamma));
 
     ReciprocalCell r;
     // Reciprocal lengths: a* = bc sinα / V, b* = ac sinβ / V, c* = ab sinγ / V.

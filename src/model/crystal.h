@@ -14,6 +14,10 @@ struct ReciprocalCell {
     Vec3 aStar, bStar, cStar;                               // Cartesian basis, crystal frame
 };
 
+// (V / abc)² = 1 - cos²α - cos²β - cos²γ + 2 cosα cosβ cosγ for angles in degrees: a cell
+// of these angles exists only where it is positive. Right angles count with exact zeros.
+double cellVolumeFactor(double alpha, double beta, double gamma);
+
 // Pure: edges in any length unit, angles in degrees.
 ReciprocalCell reciprocalCell(double a, double b, double c, double alpha, double beta, double gamma);
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "model/vec3.h"
+#include "model/crystal.h"
 
 namespace {
 
@@ -84,9 +84,8 @@ std::string cellProblem(const double cell[6], double lambda) {
     }
     if (!(std::isfinite(lambda) && lambda > 0))
         return "Ungueltiger Wert fuer lambda: " + shown(lambda) + ". Erlaubt sind Wellenlaengen groesser als 0.";
-    // The volume is real only when 1 - cos²α - cos²β - cos²γ + 2 cosα cosβ cosγ > 0.
-    const double ca = std::cos(radians(cell[3])), cb = std::cos(radians(cell[4])), cg = std::cos(radians(cell[5]));
-    const double v = 1.0 - ca * ca - cb * cb - cg * cg + 2.0 * ca * cb * cg;
+    // The volume is real only when the cell's volume factor is positive.
+    const double v = cellVolumeFactor(cell[3], cell[4], cell[5]);
     if (!(v > 1e-12)) {
         return "Die Winkel alpha = " + shown(cell[3]) + ", beta = " + shown(cell[4]) + ", gamma = " +
                shown(cell[5]) + " ergeben keine Zelle: jeder Winkel muss kleiner sein als die Summe der beiden "
