@@ -5,6 +5,7 @@
 #include "platform/message_box.h"
 
 #include "model/vec3.h"
+#include "render/frame.h"
 
 #include <GL/freeglut.h>
 
@@ -175,7 +176,9 @@ void destroyUnlessClosed(int) {
 
 void showMessageBox(const char* text, const char* caption, int style) {
     box = Box{};
-    box.lines = splitLines(text);
+    // The toolkit's bitmap fonts hold Latin-1: a message with umlauts (a CIF file's error, say)
+    // is turned into it, so that "größer" does not come out as two odd signs per letter.
+    box.lines = splitLines(latin1FromUtf8(text).c_str());
     box.errorIcon = (style & kMbIconError) == kMbIconError && (style & kMbIconInformation) != kMbIconInformation;
 
     int textWidthMax = 0;
@@ -201,7 +204,7 @@ void showMessageBox(const char* text, const char* caption, int style) {
     glutInitWindowSize(width, height);
     if (screenWidth > width && screenHeight > height)
         glutInitWindowPosition((screenWidth - width) / 2, (screenHeight - height) / 2);
-    box.window = glutCreateWindow(caption);
+    box.window = glutCreateWindow(latin1FromUtf8(caption).c_str());
     onMessageBoxReshape(width, height);
     glutDisplayFunc(drawMessageBox);
     glutReshapeFunc(onMessageBoxReshape);
