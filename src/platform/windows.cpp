@@ -140,20 +140,29 @@ void requestRedraw(int window, PendingRedraw kind) {
     glutPostWindowRedisplay(window);
 }
 
-// The frame as the window shows it: the picture, the films' legend while it is on, and the
-// pointer's label.
-Frame decorated(const WindowView& view, Frame frame, bool withLabel) {
+// Draws the window's last frame as the window shows it: the picture, the films' legend while
+// it is on, and (withLabel) the pointer's label. The decorations are appended to the frame
+// for the drawing and taken off again, so the frame, which may hold thousands of items, is
+// never copied. `keepPicture` false: a repeated showing keeps no picture of its own.
+void drawDecorated(WindowView& view, bool withLabel, bool keepPicture) {
+    Frame& frame = view.lastFrame;
+    const size_t overlays = frame.overlay.size(), texts = frame.texts.size();
+    const bool keeps = frame.keepPicture;
+    frame.keepPicture = keeps && keepPicture;
     if (view.kind != WindowKind::main) addFilmLegend(app.session, filmOf(view.kind), frame);
     if (withLabel) addPointerLabel(frame, view.hoverLabel, view.pointerX, view.pointerY);
-    return frame;
+    view.renderer.draw(frame);
+    frame.overlay.erase(frame.overlay.begin() + static_cast<std::ptrdiff_t>(overlays), frame.overlay.end());
+    frame.texts.erase(frame.texts.begin() + static_cast<std::ptrdiff_t>(texts), frame.texts.end());
+    frame.keepPicture = keeps;
 }
 
 // Draws the picture of a redraw that built one: kept for later showings, shown with the
 // legend and label.
 void showNewFrame(WindowView& view, Frame frame) {
-    view.lastFrame = frame;
+    view.lastFrame = std::move(frame);
     view.hasFrame = true;
-    view.renderer.draw(decorated(view, std::move(frame), true));
+    drawDecorated(view, true, true);
     glutSwapBuffers();
 }
 
@@ -164,9 +173,7 @@ bool showLastFrameAgain(WindowView& view) {
                        view.lastFrame.width == windowWidth() && view.lastFrame.height == windowHeight();
     view.pending = PendingRedraw::none;
     if (!again) return false;
-    Frame frame = view.lastFrame;
-    frame.keepPicture = false;  // the kept picture is this frame's already
-    view.renderer.draw(decorated(view, std::move(frame), true));
+    drawDecorated(view, true, false);  // the kept picture is this frame's already
     glutSwapBuffers();
     return true;
 }
@@ -198,9 +205,7 @@ bool updateHover(WindowView& view) {
 // its back buffer (which the next redraw draws over wholly) and read back.
 RgbaImage windowPicture(int window, WindowView& view) {
     glutSetWindow(window);
-    Frame frame = view.lastFrame;
-    frame.keepPicture = false;
-    view.renderer.draw(decorated(view, std::move(frame), false));
+    drawDecorated(view, false, false);
     RgbaImage image;
     image.width = view.lastFrame.width;
     image.height = view.lastFrame.height;
