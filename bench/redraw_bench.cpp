@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench.h"
+#include "gl/film_by_hand.h"
 #include "model/film_geometry.h"
 #include "platform/windows.h"
 #include "render/colours.h"
@@ -20,29 +21,6 @@
 namespace {
 
 // ---- the films drawn point by point ---------------------------------------------------
-
-// The film's frame by hand: the whole viewport, white, the black cross.
-void beginFilmByHand() {
-    glViewport(0, 0, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LINE_SMOOTH);
-    glClearColor(1, 1, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glColor3f(0, 0, 0);
-    glLineWidth(1);
-    glBegin(GL_LINES);
-    glVertex2f(-1, 0);
-    glVertex2f(1, 0);
-    glVertex2f(0, 1);
-    glVertex2f(0, -1);
-    glEnd();
-}
 
 // One entry as one point of its own: a matrix load and a translation, its point size, one
 // glBegin/glEnd. The position is the film's single-precision coordinate.

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "gl/film_by_hand.h"
 #include "gl/gl_harness.h"
 #include "model/film_geometry.h"
 #include "platform/app.h"
@@ -397,25 +398,7 @@ namespace {
 bool referenceWeissenberg = false;
 void drawPointByPoint() {
     const Session& s = app.session;
-    glViewport(0, 0, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LINE_SMOOTH);
-    glClearColor(1, 1, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glColor3f(0, 0, 0);
-    glLineWidth(1);
-    glBegin(GL_LINES);
-    glVertex2f(-1, 0);
-    glVertex2f(1, 0);
-    glVertex2f(0, 1);
-    glVertex2f(0, -1);
-    glEnd();
+    beginFilmByHand();
     glPointSize(3);
     const ReflectionLog& log = s.log;
     const ScanResult& step = s.lastScan;
