@@ -178,6 +178,13 @@ void upload(GLuint buffer, const std::vector<float>& data, GLenum usage) {
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.size() * sizeof(float)), data.data(), usage);
 }
 
+// A buffer of its own for kept data, made and filled once; none for an empty array.
+void uploadNew(GLuint& buffer, const std::vector<float>& data) {
+    if (data.empty()) return;
+    glGenBuffers(1, &buffer);
+    upload(buffer, data, GL_STATIC_DRAW);
+}
+
 // The matrix in single precision, column-major as GL takes it.
 void toFloats(const Mat4& m, float out[16]) {
     for (int i = 0; i < 16; ++i) out[i] = static_cast<float>(m[i]);
@@ -452,14 +459,8 @@ const WebGlRenderer::LineQuads& WebGlRenderer::quadsFor(const Geometry& g) {
     upload(q.position, c.position, GL_STATIC_DRAW);
     upload(q.other, c.other, GL_STATIC_DRAW);
     upload(q.corner, c.corner, GL_STATIC_DRAW);
-    if (!c.normal.empty()) {
-        glGenBuffers(1, &q.normal);
-        upload(q.normal, c.normal, GL_STATIC_DRAW);
-    }
-    if (!c.colour.empty()) {
-        glGenBuffers(1, &q.colour);
-        upload(q.colour, c.colour, GL_STATIC_DRAW);
-    }
+    uploadNew(q.normal, c.normal);
+    uploadNew(q.colour, c.colour);
     uploadIndices(q.index, c.index, GL_STATIC_DRAW);
     q.indexCount = static_cast<int>(c.index.size());
     recordedThisFrame_ = true;
@@ -499,14 +500,8 @@ const WebGlRenderer::Buffers& WebGlRenderer::buffersFor(const Geometry& g) {
     Buffers b;
     glGenBuffers(1, &b.position);
     upload(b.position, g.positions, GL_STATIC_DRAW);
-    if (!g.normals.empty()) {
-        glGenBuffers(1, &b.normal);
-        upload(b.normal, g.normals, GL_STATIC_DRAW);
-    }
-    if (!g.colours.empty()) {
-        glGenBuffers(1, &b.colour);
-        upload(b.colour, g.colours, GL_STATIC_DRAW);
-    }
+    uploadNew(b.normal, g.normals);
+    uploadNew(b.colour, g.colours);
     recordedThisFrame_ = true;
     return kept_.emplace(g.id, b).first->second;
 }
