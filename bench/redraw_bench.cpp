@@ -14,9 +14,11 @@
 
 #include "bench.h"
 #include "gl/film_by_hand.h"
+#include "model/ewald_scan.h"
 #include "model/film_geometry.h"
 #include "platform/windows.h"
 #include "render/colours.h"
+#include "session/commands.h"
 
 namespace {
 
@@ -152,20 +154,19 @@ void drawMainWithoutSphere() {
     app.session.showEwaldSphere = shown;
 }
 
-// The main redraw with the lattice points switched off (F1), and with both off: the balls
-// and rays of the step's hits alone.
-void drawMainWithoutLatticePoints() {
-    const int shown = app.session.showLatticePoints;
-    app.session.showLatticePoints = 0;
+// The 25 A cell's main redraw with its lattice points shown (F1; it starts with them hidden),
+// also without the sphere; and with both off: the balls and rays of the step's hits alone.
+void drawMainWithLatticePointsShown(int lattice, int sphere) {
+    const int latticeWas = app.session.showLatticePoints, sphereWas = app.session.showEwaldSphere;
+    app.session.showLatticePoints = lattice;
+    app.session.showEwaldSphere = sphere;
     drawReciprocalLattice();
-    app.session.showLatticePoints = shown;
+    app.session.showLatticePoints = latticeWas;
+    app.session.showEwaldSphere = sphereWas;
 }
-void drawMainHitsOnly() {
-    const int shown = app.session.showEwaldSphere;
-    app.session.showEwaldSphere = 0;
-    drawMainWithoutLatticePoints();
-    app.session.showEwaldSphere = shown;
-}
+void drawMainWithLatticePoints() { drawMainWithLatticePointsShown(1, 1); }
+void drawMainWithLatticePointsWithoutSphere() { drawMainWithLatticePointsShown(1, 0); }
+void drawMainHitsOnly() { drawMainWithLatticePointsShown(0, 0); }
 
 // One step of the spin: the idle callback's turn, the main redraw, and the redraws of both
 // films it asks for.
@@ -235,8 +236,9 @@ void registerRedrawBenchmarks() {
     const BenchCrystal large = BenchCrystal::large;
     registerMain("main", large, LogSize::empty, drawReciprocalLattice);
     registerMain("main", large, LogSize::full, drawReciprocalLattice);
-    registerMain("main without sphere", large, LogSize::empty, drawMainWithoutSphere);
-    registerMain("main without lattice points", large, LogSize::empty, drawMainWithoutLatticePoints);
+    registerMain("main with lattice points", large, LogSize::empty, drawMainWithLatticePoints);
+    registerMain("main with lattice points without sphere", large, LogSize::empty,
+                 drawMainWithLatticePointsWithoutSphere);
     registerMain("main, hits only", large, LogSize::empty, drawMainHitsOnly);
     registerSpinStep(large, LogSize::empty);
     registerSpinStep(large, LogSize::full);
@@ -306,6 +308,8 @@ void printRedrawSummary() {
     const int largeFull = largeSteps > 0 ? logEntries(large, LogSize::full) : 0;
     std::printf("\n25 A cubic cell at lambda 0.71 (start orientation), against the start crystal's main redraw "
                 "at an empty log\n");
+    std::printf("  as it starts: its %.0f lattice points hidden (more than %.0f), F1 shows them\n",
+                latticePointsInSphere(makeCrystal(25, 25, 25, 90, 90, 90, 1), 2 / 0.71), kDenseLatticePoints);
     if (largeSteps > 0)
         std::printf("  full log: %d entries after %d spin steps, %.0f entries logged per step\n", largeFull,
                     largeSteps, static_cast<double>(largeFull) / largeSteps);
@@ -317,8 +321,8 @@ void printRedrawSummary() {
     const struct {
         const char* what;
         const char* shown;
-    } parts[] = {{"main without sphere", "main, Ewald sphere off"},
-                 {"main without lattice points", "main, lattice points off"},
+    } parts[] = {{"main with lattice points", "main, lattice points on"},
+                 {"main with lattice points without sphere", "main, points on, sphere off"},
                  {"main, hits only", "main, both off"}};
     for (const auto& part : parts) {
         const double t = figure(redrawName(part.what, large, LogSize::empty));

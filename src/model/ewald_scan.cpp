@@ -87,6 +87,12 @@ Vec3 cross(const Vec3& u, const Vec3& v) {
 
 }  // namespace
 
+double latticePointsInSphere(const Crystal& crystal, double radius) {
+    const ReciprocalCell& r = crystal.reciprocal;
+    const double volumeStar = std::fabs(dot(r.aStar, cross(r.bStar, r.cStar)));
+    return 4.0 / 3.0 * kPi * radius * radius * radius / volumeStar;
+}
+
 IndexRange indexRange(const Crystal& crystal, double radius) {
     const ReciprocalCell& r = crystal.reciprocal;
     // The direct axes are a = (b* x c*) / V*, b = (c* x a*) / V*, c = (a* x b*) / V*.
@@ -94,8 +100,7 @@ IndexRange indexRange(const Crystal& crystal, double radius) {
     const double axes[3] = {length(cross(r.bStar, r.cStar)) / volumeStar,
                             length(cross(r.cStar, r.aStar)) / volumeStar,
                             length(cross(r.aStar, r.bStar)) / volumeStar};
-    // Lattice points in the sphere: its volume (4/3) pi radius^3 over the cell's V*.
-    const double points = 4.0 / 3.0 * kPi * radius * radius * radius / volumeStar;
+    const double points = latticePointsInSphere(crystal, radius);
     const bool cut = !(points <= kMaxSpherePoints);
     // A cut range is the box of the sphere that holds the bound's points, of radius
     // cbrt(3 bound V* / (4 pi)): written so that no huge radius enters it.

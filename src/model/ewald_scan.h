@@ -20,6 +20,10 @@ struct IndexRange {
     bool cut = false;  // cut to hold about kMaxSpherePoints points of the sphere
 };
 
+// About how many lattice points a sphere of the given radius about the origin holds: its
+// volume (4/3) pi radius^3 over the reciprocal cell's volume V*.
+double latticePointsInSphere(const Crystal& crystal, double radius);
+
 // The box for the limiting sphere of the given radius (2/lambda, with the on-sphere tolerance
 // added): |h| <= radius |a| since h = p . a for the direct basis vector a, and likewise k, l.
 IndexRange indexRange(const Crystal& crystal, double radius);

@@ -184,39 +184,56 @@ Frame mainFrame(const Session& s, MainSceneGeometry& geometry, int width, int he
     f.projection = s.camera;
 
     // Rays and balls of the step's hits, in the crystal frame, lit while the lighting is on
-    // (a ray with the item's normal, facing the viewer).
+    // (a ray with the item's normal, facing the viewer). All rays are one geometry and all balls
+    // another, each ball's mesh moved to its point: a large crystal has thousands of reflections
+    // on the sphere at once, and one draw of each kind costs far less than two per reflection.
     const Vec3& centre = s.lastScan.sphereCentreCrystal;
     // The ball's radius in pixels: the camera's scale (its first column's length) times half
     // the viewport's width.
     const double cameraScale = std::sqrt(s.camera[0] * s.camera[0] + s.camera[1] * s.camera[1] + s.camera[2] * s.camera[2]);
     const bool fine = kBallRadius * cameraScale * width / 2 >= kFineBallPixels;
     SpotSizes* sizes = s.intensityLook ? geometry.spotSizes.get() : nullptr;
+    auto rays = std::make_shared<Geometry>();
+    rays->primitive = Primitive::lines;
+    auto balls = std::make_shared<Geometry>();
+    balls->primitive = Primitive::triangles;
+    const size_t ballVertices = s.lastScan.hits.size() * static_cast<size_t>((fine ? geometry.ball : geometry.coarseBall)->count);
+    rays->positions.reserve(6 * s.lastScan.hits.size());
+    balls->positions.reserve(3 * ballVertices);
+    balls->normals.reserve(3 * ballVertices);
+    balls->colours.reserve(4 * ballVertices);
     for (const LatticeHit& hit : s.lastScan.hits) {
         // The intensity look leaves out a reflection of negligible |F|² and sizes the others'
         // balls (the origin's ball keeps its size).
         const bool origin = hit.h == 0 && hit.k == 0 && hit.l == 0;
         const int pixels = sizes && !origin ? sizes->pixels(hit.h, hit.k, hit.l) : 3;
         if (pixels == 0) continue;
-        auto ray = std::make_shared<Geometry>();
-        ray->primitive = Primitive::lines;
-        putVertex(ray->positions, hit.p);
-        putVertex(ray->positions, centre);
-        ray->count = 2;
-        DrawItem rayItem;
-        rayItem.geometry = std::move(ray);
-        rayItem.colour = kRayColour;
-        rayItem.modelview = s.orientation;
-        rayItem.lit = true;
-        f.items.push_back(std::move(rayItem));
+        putVertex(rays->positions, hit.p);
+        putVertex(rays->positions, centre);
+        rays->count += 2;
 
-        DrawItem ballItem;
-        ballItem.geometry = fine || pixels > 3 ? geometry.ball : geometry.coarseBall;
-        ballItem.colour = indexColour(kBallColours, hit.h, hit.k);
-        ballItem.modelview = multiply(s.orientation, translationMatrix(hit.p));
-        if (pixels != 3) scaleMatrix(ballItem.modelview, pixels / 3.0);
-        ballItem.lit = true;
-        f.items.push_back(std::move(ballItem));
+        const Geometry& mesh = fine || pixels > 3 ? *geometry.ball : *geometry.coarseBall;
+        const double scale = pixels / 3.0;
+        const Rgba& colour = indexColour(kBallColours, hit.h, hit.k);
+        for (int v = 0; v < mesh.count; ++v) {
+            const float* m = &mesh.positions[3 * static_cast<size_t>(v)];
+            putVertex(balls->positions, hit.p + scale * Vec3{m[0], m[1], m[2]});
+            putColour(balls->colours, colour);
+        }
+        balls->normals.insert(balls->normals.end(), mesh.normals.begin(), mesh.normals.begin() + 3 * mesh.count);
+        balls->count += mesh.count;
     }
+    const auto addLit = [&](std::shared_ptr<Geometry> g, const Rgba& colour) {
+        if (g->count == 0) return;
+        DrawItem item;
+        item.geometry = std::move(g);
+        item.colour = colour;
+        item.modelview = s.orientation;
+        item.lit = true;
+        f.items.push_back(std::move(item));
+    };
+    addLit(std::move(rays), kRayColour);
+    addLit(std::move(balls), kWhite);
 
     // Lattice points and axes unlit, then the sphere about the laboratory's (R, 0, 0): the
     // crystal's turn never moves it.

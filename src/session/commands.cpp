@@ -25,7 +25,7 @@ constexpr int kPressed = 0;
 int toggled(int flag) { return flag == 0 ? 1 : 0; }
 
 std::string formatted(const char* format, double a) {
-    char line[128];
+    char line[256];
     std::snprintf(line, sizeof line, format, a);
     return line;
 }
@@ -168,10 +168,28 @@ std::string rangeCutLine(const Session& s) {
     return line;
 }
 
+namespace {
+
+// The lattice points the limiting sphere holds, as far as the index range takes them.
+double shownSpherePoints(const Session& s) {
+    return std::fmin(latticePointsInSphere(s.crystal, std::fabs(s.ewaldDiameter)), kMaxSpherePoints);
+}
+
+}  // namespace
+
+std::string hiddenLatticePointsLine(const Session& s) {
+    const double points = shownSpherePoints(s);
+    if (!(points > kDenseLatticePoints)) return "";
+    return formatted("Etwa %.0f Gitterpunkte in der Grenzkugel: so dicht verdecken sie Ewaldkugel und Reflexe, "
+                     "darum sind sie zu Beginn ausgeblendet. F1 zeigt sie.",
+                     points);
+}
+
 Session newSession(const Crystal& crystal, double lambda) {
     Session s;
     s.crystal = crystal;
     s.ewaldDiameter = 2.0 / lambda;
+    if (!hiddenLatticePointsLine(s).empty()) s.showLatticePoints = 0;
     resetCamera(s);
     rebuildScene(s);
     return s;

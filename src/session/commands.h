@@ -33,7 +33,17 @@ struct Effects {
 // the whole limiting sphere of the present wavelength is taken.
 std::string rangeCutLine(const Session& s);
 
-// Start values: the crystal, lambda (the unit of the cell's lengths), everything else as at start.
+// A limiting sphere with more lattice points than this shows them as a solid red disc (closer
+// than about five pixels in a 520-pixel window) that hides the Ewald sphere and the
+// reflections, and drawing them costs several times the rest of the picture on a software
+// renderer: such a crystal starts with the lattice points hidden, and F1 shows them.
+constexpr double kDenseLatticePoints = 500000;
+
+// The console line that says the lattice points start hidden, or empty when they start shown.
+std::string hiddenLatticePointsLine(const Session& s);
+
+// Start values: the crystal, lambda (the unit of the cell's lengths), everything else as at
+// start; the lattice points hidden when the limiting sphere holds more than kDenseLatticePoints.
 Session newSession(const Crystal& crystal, double lambda);
 
 // A character key; `shift` is true when Shift alone is held.

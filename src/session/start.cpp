@@ -38,5 +38,7 @@ StartedSession startSession(const StartRequest& request) {
     started.session = newSession(crystal, request.lambda);
     const std::string cut = rangeCutLine(started.session);
     if (!cut.empty()) lines.push_back(cut);
+    const std::string hidden = hiddenLatticePointsLine(started.session);
+    if (!hidden.empty()) lines.push_back(hidden);
     return started;
 }

@@ -267,45 +267,53 @@ TEST(Session, MainFrameShowsBallsWhereTheReflectionsAreInTheirColours) {
     MainSceneGeometry geometry;
     updateMainSceneGeometry(s, geometry);
     const std::vector<RecordedItem> items = recordFrame(mainFrame(s, geometry, 520, 520));
-    // Per hit a lit red ray and a lit ball, then lattice points, axes and the sphere.
-    ASSERT_EQ(items.size(), 2 * 13u + 3);
+    // The lit red rays of all hits, their lit balls, then lattice points, axes and the sphere.
+    ASSERT_EQ(items.size(), 5u);
+    const RecordedItem& rays = items[0];
+    const RecordedItem& balls = items[1];
+    EXPECT_EQ(rays.primitive, Primitive::lines);
+    EXPECT_EQ(balls.primitive, Primitive::triangles);
+    EXPECT_TRUE(rays.lit && balls.lit);
+    ASSERT_EQ(rays.picture.size(), 2 * 13u);
+    ASSERT_EQ(balls.picture.size() % 13, 0u);
+    const size_t ballVertices = balls.picture.size() / 13;
     const double e = 1.05 * 2 / 1.5418;  // camera box half-extent
     for (size_t i = 0; i < 13; ++i) {
         const LatticeHit& hit = s.lastScan.hits[i];
-        const RecordedItem& ray = items[2 * i];
-        const RecordedItem& ball = items[2 * i + 1];
-        EXPECT_EQ(ray.primitive, Primitive::lines);
-        EXPECT_TRUE(ray.lit && ball.lit);
-        EXPECT_EQ(ray.colours[0].r, 1.0f);
-        EXPECT_EQ(ray.colours[0].g, 0.0f);
+        // The ray runs from the reflection to the sphere's centre (R, 0, 0).
+        EXPECT_NEAR(rays.picture[2 * i].x, 0.2 * hit.h / e, 1e-6);
+        EXPECT_NEAR(rays.picture[2 * i + 1].x, 1 / 1.5418 / e, 1e-6);
+        EXPECT_EQ(rays.colours[2 * i].r, 1.0f);
+        EXPECT_EQ(rays.colours[2 * i].g, 0.0f);
         // The ball's vertices lie 0.02 about the reflection's place in the picture.
         Vec3 mean;
-        for (const Vec3& v : ball.picture) mean = mean + (1.0 / static_cast<double>(ball.picture.size())) * v;
+        for (size_t v = i * ballVertices; v < (i + 1) * ballVertices; ++v)
+            mean = mean + (1.0 / static_cast<double>(ballVertices)) * balls.picture[v];
         EXPECT_NEAR(mean.x, 0.2 * hit.h / e, 1e-6);
         EXPECT_NEAR(mean.y, 0.2 * hit.k / e, 1e-6);
-        const Rgba c = ball.colours[0];
+        const Rgba c = balls.colours[i * ballVertices];
         const Rgba want = hit.k == 1 ? kYellow : hit.k == -1 ? kBlue : Rgba{1.0f, 0.5f, 0.0f, 1.0f};
         EXPECT_EQ(c.r, want.r) << hit.h << hit.k << hit.l;
         EXPECT_EQ(c.g, want.g) << hit.h << hit.k << hit.l;
         EXPECT_EQ(c.b, want.b) << hit.h << hit.k << hit.l;
     }
-    const RecordedItem& points = items[26];
+    const RecordedItem& points = items[2];
     EXPECT_EQ(points.primitive, Primitive::points);
     EXPECT_FALSE(points.lit);
     EXPECT_TRUE(points.kept);
     EXPECT_EQ(points.pointSize, 3.0f);
-    EXPECT_EQ(items[27].lineWidth, 2.0f);  // axes
-    EXPECT_TRUE(items[28].lit);            // sphere
+    EXPECT_EQ(items[3].lineWidth, 2.0f);  // axes
+    EXPECT_TRUE(items[4].lit);            // sphere
     // The sphere stays where the laboratory has it: its rightmost point at x = 2R.
     double right = -1;
-    for (const Vec3& v : items[28].picture) right = std::fmax(right, v.x);
+    for (const Vec3& v : items[4].picture) right = std::fmax(right, v.x);
     EXPECT_NEAR(right, 2 / 1.5418 / e, 1e-6);
 
     // Lattice points off, lighting off: no points item, nothing shaded.
     specialKeyCommand(s, kKeyF1, false);
     specialKeyCommand(s, kKeyF3, false);
     const std::vector<RecordedItem> fewer = recordFrame(mainFrame(s, geometry, 520, 520));
-    EXPECT_EQ(fewer.size(), 2 * 13u + 2);
+    EXPECT_EQ(fewer.size(), 4u);
     for (const RecordedItem& item : fewer) EXPECT_FALSE(item.lit);
 }
 
