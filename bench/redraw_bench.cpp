@@ -333,7 +333,7 @@ void printRedrawSummary() {
                 showRatio(largeSpinEmpty, mainEmpty).c_str());
     std::printf("  %-26s %14d %11s %9s\n", "spin step (main + films)", largeFull, showTime(largeSpinFull).c_str(),
                 showRatio(largeSpinFull, mainEmpty).c_str());
-    noteTarget("25 A cell: a main redraw <= 2x the start crystal's (both at an empty log)",
+    noteTarget("25 A cell: a main redraw as it starts (lattice points hidden) <= 2x the start crystal's (both at an empty log)",
                showRatio(largeMainEmpty, mainEmpty), largeMainEmpty > 0 && mainEmpty > 0,
                largeMainEmpty <= 2 * mainEmpty);
     noteTarget("25 A cell: one spin step from an empty log <= 2x the start crystal's main redraw",
