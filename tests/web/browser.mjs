@@ -386,6 +386,19 @@ class Page {
   }
 }
 
+// A stopwatch for a test's steps: lap(what) notes the time since the last lap, and
+// timings lists the laps, for the line a test prints when it passes.
+export function stopwatch() {
+  const timings = [];
+  let last = performance.now();
+  const lap = (what) => {
+    const now = performance.now();
+    timings.push(`${what} ${(now - last).toFixed(0)} ms`);
+    last = now;
+  };
+  return { lap, timings };
+}
+
 // PNG to RGBA, for 8-bit greyscale, RGB and RGBA images without interlacing (what
 // Chromium writes). pixel(x, y) gives [r, g, b, a].
 export function decodePng(png) {

@@ -8,7 +8,7 @@
 import assert from 'node:assert/strict';
 import { resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { withBrowser } from './browser.mjs';
+import { stopwatch, withBrowser } from './browser.mjs';
 import { serve } from '../../web/serve.mjs';
 
 const dir = process.argv[2];
@@ -28,13 +28,7 @@ const HELP_TEXT = 'Demonstrationsprogramm zur Weissenberg-Geometrie\n'
   + 'i: Intensitaeten (Atome aus einer CIF-Datei) ein/aus\n'
   + 'Menue: rechte Maustaste';
 
-const timings = [];
-let last = performance.now();
-function lap(what) {
-  const now = performance.now();
-  timings.push(`${what} ${(now - last).toFixed(0)} ms`);
-  last = now;
-}
+const { lap, timings } = stopwatch();
 
 // The reflections on the sphere with the crystal at rest: |p - (R,0,0)| within the tolerance
 // of R, for p = (h, k, l)/a (every index triple the limiting sphere can hold).

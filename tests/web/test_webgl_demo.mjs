@@ -5,19 +5,13 @@
 // in the page is seen).
 //   node tests/web/test_webgl_demo.mjs DIR     DIR: the built demo (index.html, .js, .wasm)
 import assert from 'node:assert/strict';
-import { withBrowser } from './browser.mjs';
+import { stopwatch, withBrowser } from './browser.mjs';
 import { serve } from '../../web/serve.mjs';
 
 const dir = process.argv[2];
 if (!dir) throw new Error('usage: test_webgl_demo.mjs DIR');
 
-const timings = [];
-let last = performance.now();
-function lap(what) {
-  const now = performance.now();
-  timings.push(`${what} ${(now - last).toFixed(0)} ms`);
-  last = now;
-}
+const { lap, timings } = stopwatch();
 
 const server = await serve(dir);
 try {

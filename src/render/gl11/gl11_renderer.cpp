@@ -3,24 +3,16 @@
 
 #include <GL/gl.h>
 
+// After the GL header: the shared helpers use its names.
+#include "render/gl_common.h"
+
 #include <string>
 #include <unordered_set>
 
 namespace {
 
-GLenum glPrimitive(Primitive p) {
-    switch (p) {
-        case Primitive::points: return GL_POINTS;
-        case Primitive::lines: return GL_LINES;
-        case Primitive::triangles: return GL_TRIANGLES;
-    }
-    return GL_POINTS;
-}
-
-void setCapability(GLenum capability, bool on) {
-    if (on) glEnable(capability);
-    else glDisable(capability);
-}
+using gl_common::glPrimitive;
+using gl_common::setCapability;
 
 // Points the vertex arrays at the geometry, draws it and switches the arrays off again.
 void drawArrays(const Geometry& g) {

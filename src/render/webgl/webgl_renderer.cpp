@@ -4,6 +4,9 @@
 
 #include <GLES2/gl2.h>
 
+// After the GL header: the shared helpers use its names.
+#include "render/gl_common.h"
+
 #include <cstdio>
 #include <string>
 #include <unordered_set>
@@ -125,19 +128,8 @@ varying vec2 place;
 void main() { gl_FragColor = texture2D(picture, place); }
 )";
 
-GLenum glPrimitive(Primitive p) {
-    switch (p) {
-        case Primitive::points: return GL_POINTS;
-        case Primitive::lines: return GL_LINES;
-        case Primitive::triangles: return GL_TRIANGLES;
-    }
-    return GL_POINTS;
-}
-
-void setCapability(GLenum capability, bool on) {
-    if (on) glEnable(capability);
-    else glDisable(capability);
-}
+using gl_common::glPrimitive;
+using gl_common::setCapability;
 
 GLuint compile(GLenum kind, const char* source) {
     const GLuint shader = glCreateShader(kind);
