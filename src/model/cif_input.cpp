@@ -115,11 +115,12 @@ std::string readSpaceGroup(cif::Block& block, const std::string& where, CifCryst
         const double n = cif::as_number(text);
         if (n >= 1.0 && n <= 230.0 && n == std::floor(n)) {
             crystal.spaceGroup = spaceGroupFromNumber(static_cast<int>(n));
-            // A number alone names hexagonal axes for the R groups; a cell with alpha = gamma
-            // (as gemmi tells the two apart: gamma < 1.125 alpha) is on rhombohedral axes.
+            // A number alone names hexagonal axes for the R groups; the symbol without its
+            // ":H" lets the cell's angles choose hexagonal or rhombohedral axes, as for a symbol.
             const std::string& hm = crystal.spaceGroup.hm;
-            if (hm.size() > 2 && hm.compare(hm.size() - 2, 2, ":H") == 0 && crystal.gamma < 1.125 * crystal.alpha)
-                if (std::optional<SpaceGroupChoice> r = spaceGroupFromSymbol(hm.substr(0, hm.size() - 2) + ":R"))
+            if (hm.size() > 2 && hm.compare(hm.size() - 2, 2, ":H") == 0)
+                if (std::optional<SpaceGroupChoice> r =
+                        spaceGroupFromSymbol(hm.substr(0, hm.size() - 2), crystal.alpha, crystal.gamma))
                     crystal.spaceGroup = *r;
             crystal.spaceGroupItem = tag;
             return "";

@@ -42,9 +42,7 @@ ScanFrame prepare(const ScanInput& in, ScanResult& result) {
     // transpose(M) * centre: the laboratory centre expressed in the crystal frame.
     f.centre = turnVectorBack(m, s);
     result.sphereCentreCrystal = f.centre;
-    // Every point the sphere can reach lies in the limiting sphere |p| <= 2R, widened by the
-    // tolerance of the on-sphere test.
-    const IndexRange range = indexRange(*in.crystal, std::fabs(in.ewaldDiameter) + 2 * kOnSphereTolerance);
+    const IndexRange range = scanIndexRange(*in.crystal, in.ewaldDiameter);
     f.hMax = range.h;
     f.kMax = range.k;
     f.lMin = in.allLayers ? -range.l : in.currentLayer;
@@ -125,6 +123,10 @@ IndexRange indexRange(const Crystal& crystal, double radius) {
     range.l = static_cast<int>(bounds[2]);
     range.cut = cut || boxCut;
     return range;
+}
+
+IndexRange scanIndexRange(const Crystal& crystal, double ewaldDiameter) {
+    return indexRange(crystal, std::fabs(ewaldDiameter) + 2 * kOnSphereTolerance);
 }
 
 void scanEwaldSphereFull(const ScanInput& in, ScanResult& result) {

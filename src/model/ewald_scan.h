@@ -28,6 +28,10 @@ double latticePointsInSphere(const Crystal& crystal, double radius);
 // added): |h| <= radius |a| since h = p . a for the direct basis vector a, and likewise k, l.
 IndexRange indexRange(const Crystal& crystal, double radius);
 
+// The box the scan takes for a sphere of the given diameter: every point the sphere can reach
+// lies in the limiting sphere |p| <= diameter, widened by the tolerance of the on-sphere test.
+IndexRange scanIndexRange(const Crystal& crystal, double ewaldDiameter);
+
 struct ScanInput {
     const Crystal* crystal = nullptr;  // basis and absences; must be set
     double ewaldDiameter = 0.0;        // sphere diameter 2/lambda

@@ -17,7 +17,7 @@ double rotationAbscissa(double uz, double filmRadius) {
 
 double editedOrdinate(double uy, double filmRadius) {
     // The same construction with uy in place of uz.
-    return 0.5 * std::tan(std::asin(uy / filmRadius));
+    return rotationAbscissa(uy, filmRadius);
 }
 
 double weissenbergAbscissa(double angle) {

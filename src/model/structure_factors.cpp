@@ -83,7 +83,8 @@ double Intensities::stolSquared(int h, int k, int l) const {
 double Intensities::squaredF(int h, int k, int l) const {
     if (sites_.empty()) return 0.0;
     const double s2 = stolSquared(h, k, l);
-    std::vector<double> f(formFactors_.size());
+    // One form factor per element present: on the stack, as this runs once per reflection.
+    std::array<double, static_cast<size_t>(gemmi::El::END)> f;
     for (size_t i = 0; i < formFactors_.size(); ++i) {
         const FormFactor& ff = formFactors_[i];
         f[i] = ff.c;

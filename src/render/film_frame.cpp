@@ -122,7 +122,8 @@ const FilmMemoSlot& filmValues(FilmPoints& out, const FilmRedraw& r, int h, int 
     slot.l = l;
     slot.stamp = out.stamp;
     slot.abscissa = rotationAbscissa(u.z, r.filmRadius);
-    slot.edited = editedOrdinate(u.y, r.filmRadius);
+    // The edited ordinate only once a wavelength key has edited the film (then for the whole redraw).
+    slot.edited = r.edited ? editedOrdinate(u.y, r.filmRadius) : 0.0;
     return slot;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "model/film_geometry.h"
+#include "session/commands.h"
 
 bool rotationSpotPosition(const ReflectionLog& log, int i, const FilmRedraw& redraw, float* x, float* y) {
     // u: the reflection's reciprocal vector in the laboratory frame, with the step's basis.
@@ -24,7 +25,7 @@ bool weissenbergSpotPosition(const ReflectionLog& log, int i, const FilmRedraw& 
 
 FilmRedraw filmRedrawForReading(const Session& s) {
     FilmRedraw r = filmRedrawFromSession(s, 0, 0);
-    if (!s.rotationFilmRadiusSet) r.filmRadius = s.ewaldDiameter / 2;
+    r.filmRadius = rotationFilmRadius(s);
     return r;
 }
 

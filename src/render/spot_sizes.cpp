@@ -13,6 +13,11 @@ std::uint64_t packed(int h, int k, int l) {
 }
 }  // namespace
 
+SpotSizes::SpotSizes(const Crystal& crystal) : crystal_(&crystal) {
+    const Intensities* intensities = crystal.intensities.get();
+    if (intensities && intensities->hasAtoms()) f000_ = intensities->electronsInCell();
+}
+
 int SpotSizes::pixels(int h, int k, int l) {
     const std::uint64_t key = packed(h, k, l);
     const auto found = cache_.find(key);
@@ -20,7 +25,7 @@ int SpotSizes::pixels(int h, int k, int l) {
     int size = 3;  // without atoms: the usual spot
     const Intensities* intensities = crystal_->intensities.get();
     if (intensities && intensities->hasAtoms()) {
-        const double f000 = intensities->electronsInCell();
+        const double f000 = f000_;
         const double f2 = intensities->squaredF(h, k, l);
         const double ratio = f000 > 0 ? std::sqrt(f2) / f000 : 0.0;  // |F| / F(000), 0..1
         if (!(f2 > kNegligible * f000 * f000)) {

@@ -10,7 +10,7 @@
 
 class SpotSizes {
 public:
-    explicit SpotSizes(const Crystal& crystal) : crystal_(&crystal) {}
+    explicit SpotSizes(const Crystal& crystal);
 
     // Point size in pixels for reflection h k l: 0 when its |F|² is negligible (below a
     // millionth of F(000)²), else 2 for the weakest up to 8 for |F| = F(000); sizes grow with
@@ -25,5 +25,6 @@ public:
 
 private:
     const Crystal* crystal_;
+    double f000_ = 0.0;  // electrons in the cell, when the crystal has atoms
     std::unordered_map<std::uint64_t, int> cache_;  // by packed h, k, l: |F|² costs microseconds
 };

@@ -110,11 +110,11 @@ Effects stepWavelength(Session& s, int direction) {
         e.openRotation = true;
         return e;
     }
-    const bool wasCut = !rangeCutLine(s).empty();
+    const bool wasCut = scanIndexRange(s.crystal, s.ewaldDiameter).cut;
     s.ewaldDiameter += direction * kDiameterStep;
     Effects e = redraw();
     e.console.push_back(formatted("Labda %f", 2.0 / s.ewaldDiameter));  // lambda = 2 / ewaldDiameter
-    if (!wasCut && !rangeCutLine(s).empty()) e.console.push_back(rangeCutLine(s));
+    if (!wasCut && scanIndexRange(s.crystal, s.ewaldDiameter).cut) e.console.push_back(rangeCutLine(s));
     return e;
 }
 
@@ -152,13 +152,13 @@ void resetView(Session& s, bool shift) {
         return;
     }
     const double e = boxHalfExtent(s);
-    if (loadableExtent(e)) s.camera = orthoBox(e, e, e);
+    if (loadableExtent(e)) loadBox(s, e, e);
 }
 
 }  // namespace
 
 std::string rangeCutLine(const Session& s) {
-    const IndexRange range = indexRange(s.crystal, std::fabs(s.ewaldDiameter) + 2 * kOnSphereTolerance);
+    const IndexRange range = scanIndexRange(s.crystal, s.ewaldDiameter);
     if (!range.cut) return "";
     char line[256];
     std::snprintf(line, sizeof line,
@@ -175,21 +175,22 @@ double shownSpherePoints(const Session& s) {
     return std::fmin(latticePointsInSphere(s.crystal, std::fabs(s.ewaldDiameter)), kMaxSpherePoints);
 }
 
+bool denseLatticePoints(const Session& s) { return shownSpherePoints(s) > kDenseLatticePoints; }
+
 }  // namespace
 
 std::string hiddenLatticePointsLine(const Session& s) {
-    const double points = shownSpherePoints(s);
-    if (!(points > kDenseLatticePoints)) return "";
+    if (!denseLatticePoints(s)) return "";
     return formatted("Etwa %.0f Gitterpunkte in der Grenzkugel: so dicht verdecken sie Ewaldkugel und Reflexe, "
                      "darum sind sie zu Beginn ausgeblendet. F1 zeigt sie.",
-                     points);
+                     shownSpherePoints(s));
 }
 
 Session newSession(const Crystal& crystal, double lambda) {
     Session s;
     s.crystal = crystal;
     s.ewaldDiameter = 2.0 / lambda;
-    if (!hiddenLatticePointsLine(s).empty()) s.showLatticePoints = 0;
+    if (denseLatticePoints(s)) s.showLatticePoints = 0;
     resetCamera(s);
     rebuildScene(s);
     return s;
@@ -373,11 +374,13 @@ bool beginRotationFilmRedraw(Session& s, bool named) {
     // otherwise (and at the first redraw after a freeze or a new opening) it starts blank.
     const bool keepTraces = named && s.lambdaEdited != 0 && s.rotationOpen != 0;
     if (named) s.rotationOpen = 1;
-    if (!s.rotationFilmRadiusSet) {
-        s.rotationFilmRadius = s.ewaldDiameter / 2;
-        s.rotationFilmRadiusSet = true;
-    }
+    s.rotationFilmRadius = rotationFilmRadius(s);
+    s.rotationFilmRadiusSet = true;
     return keepTraces;
+}
+
+double rotationFilmRadius(const Session& s) {
+    return s.rotationFilmRadiusSet ? s.rotationFilmRadius : s.ewaldDiameter / 2;
 }
 
 void beginWeissenbergFilmRedraw(Session& s, bool named) {

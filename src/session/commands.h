@@ -75,6 +75,9 @@ void scanAndLog(Session& s);
 // (an older one left on screen draws as a frozen film). Returns whether it draws on top of
 // the traces it kept; sets rotationOpen for the named window and latches the film radius.
 bool beginRotationFilmRedraw(Session& s, bool named);
+
+// The rotation film's radius: latched at its first redraw, ewaldDiameter/2 until then.
+double rotationFilmRadius(const Session& s);
 // A Weissenberg film is about to redraw; the named window follows the main window from now on.
 void beginWeissenbergFilmRedraw(Session& s, bool named);
 
