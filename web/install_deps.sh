@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs, when missing, what the web build and its browser tests need: Debian's
 # emscripten (emcc, with clang, lld and binaryen), cmake, GoogleTest's sources (emcc
-# compiles them), gemmi's headers, node, and a headless Chromium (the small headless
+# compiles them), gemmi's headers with the PEGTL and stb headers its CIF reader and number
+# printing include, node, and a headless Chromium (the small headless
 # shell where the distribution has it, else the full browser).
 # Prints nothing when everything is there. Uses sudo when not run as root.
 #   web/install_deps.sh [--no-browser]     --no-browser: what building and serving need only
@@ -10,7 +11,7 @@ want_browser=1
 [ "${1:-}" = "--no-browser" ] && want_browser=0
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 missing=()
-for p in emscripten cmake make googletest gemmi-dev; do
+for p in emscripten cmake make googletest gemmi-dev tao-pegtl-dev libstb-dev; do
   installed "$p" || missing+=("$p")
 done
 command -v node >/dev/null 2>&1 || installed nodejs || missing+=(nodejs)

@@ -330,6 +330,15 @@ try {
     s = await state();
     assert.ok(s.logCount < 50, 'the new crystal kept the old log');   // its first pictures log only a few
     assert.equal(s.rotationShown, 0, 'a new start keeps no film');
+    // The pointer names the new crystal's points, never the old one's: NaCl's column (2 -2 l)
+    // is named, and where the first crystal had (2 -3 l) nothing is.
+    const naclPlace = (h, k) => ({ x: mainBox.x + (h / 5.6402 / e + 1) / 2 * main.width,
+                                   y: mainBox.y + (1 - k / 5.6402 / e) / 2 * main.height });
+    const nacl22 = naclPlace(2, -2);
+    await page.mouse('mouseMoved', nacl22.x, nacl22.y);
+    await page.waitFor('document.querySelector("#main-title").textContent.startsWith("Reziprokes Gitter:  (2 -2 ")');
+    await page.mouse('mouseMoved', mainBox.x + named.x, mainBox.y + named.y);
+    await page.waitFor('document.querySelector("#main-title").textContent === "Reziprokes Gitter"');
     lap('form');
 
     // ---- saving: the pictures and the log as downloads -----------------------------------------

@@ -270,8 +270,15 @@ EMSCRIPTEN_KEEPALIVE int wbStart(const char* argumentLines) {
     }
     StartedSession started = startSession(request);
     for (const std::string& line : started.console) pageConsole(line);
+    // The new session takes the old one's place (and address): everything made from the old
+    // crystal goes with it, the scene, the main view's lattice points for the pointer and the
+    // films' spot sizes.
     web.session = std::move(started.session);
     web.scene = MainSceneGeometry{};
+    for (CanvasView& v : web.views) {
+        v.picker = MainPicker{};
+        v.points.spotSizes.reset();
+    }
     view(WebView::main).hasFrame = false;
     view(WebView::main).title = "Reziprokes Gitter";
     web.started = true;
