@@ -8,16 +8,12 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <cmath>
 #include <cstdio>
 #include <vector>
 
 #include "bench.h"
 #include "gl/film_by_hand.h"
-#include "model/ewald_scan.h"
-#include "model/film_geometry.h"
 #include "platform/windows.h"
-#include "render/colours.h"
 #include "session/commands.h"
 
 namespace {
@@ -35,46 +31,16 @@ void drawOnePoint(double x, double y) {
     glEnd();
 }
 
-// The rotation film entry by entry: every entry's coordinates and colour computed afresh.
-void drawRotationPointByPoint() {
+// A film entry by entry: every entry's coordinates and colour computed afresh, each point
+// drawn on its own.
+void drawFilmPointByPoint(bool weissenberg) {
     beginFilmByHand();
-    const Session& s = app.session;
-    const ReflectionLog& log = s.log;
-    for (int i = 0; i < log.count(); ++i) {
-        const int h = log.logH[i], k = log.logK[i], l = log.logL[i];
-        const Vec3 u = latticeCombination(h, k, l, s.lastScan.aStarRot, s.lastScan.bStarRot, s.lastScan.cStarRot);
-        const double x = rotationAbscissa(u.z, s.rotationFilmRadius);
-        const double y = s.lambdaEdited ? editedOrdinate(u.y, s.rotationFilmRadius) : log.filmOrdinate[i];
-        if (!std::isfinite(static_cast<float>(x)) || !std::isfinite(static_cast<float>(y))) continue;
-        const Rgba& c = indexColour(kRotationColours, h, k);
-        glColor3f(c.r, c.g, c.b);
-        drawOnePoint(x, y);
-    }
+    forEachFilmPointByHand(app.session, weissenberg, drawOnePoint);
     glFlush();
     glutSwapBuffers();
 }
-
-// The Weissenberg film entry by entry, the entries of the current layer only; h = k = 0
-// keeps the colour of the point before it.
-void drawWeissenbergPointByPoint() {
-    beginFilmByHand();
-    const Session& s = app.session;
-    const ReflectionLog& log = s.log;
-    for (int i = 0; i < log.count(); ++i) {
-        const int h = log.logH[i], k = log.logK[i], l = log.logL[i];
-        if (l != s.currentLayer) continue;
-        const double x = weissenbergAbscissa(log.logAngle[i]);
-        const double y = log.filmOrdinate[i];
-        if (!std::isfinite(static_cast<float>(x)) || !std::isfinite(static_cast<float>(y))) continue;
-        if (!weissenbergKeepsColour(h, k)) {
-            const Rgba& c = indexColour(kWeissenbergColours, h, k);
-            glColor3f(c.r, c.g, c.b);
-        }
-        drawOnePoint(x, y);
-    }
-    glFlush();
-    glutSwapBuffers();
-}
+void drawRotationPointByPoint() { drawFilmPointByPoint(false); }
+void drawWeissenbergPointByPoint() { drawFilmPointByPoint(true); }
 
 // ---- the picture on the screen ----------------------------------------------------------
 

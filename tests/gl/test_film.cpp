@@ -397,35 +397,13 @@ namespace {
 // points, arrays) must reproduce pixel for pixel.
 bool referenceWeissenberg = false;
 void drawPointByPoint() {
-    const Session& s = app.session;
     beginFilmByHand();
     glPointSize(3);
-    const ReflectionLog& log = s.log;
-    const ScanResult& step = s.lastScan;
-    for (int i = 0; i < log.count(); ++i) {
-        const int h = log.logH[i], k = log.logK[i], l = log.logL[i];
-        if (referenceWeissenberg && l != s.currentLayer) continue;
-        const Vec3 u = latticeCombination(h, k, l, step.aStarRot, step.bStarRot, step.cStarRot);
-        double x = 0, y = 0;
-        if (referenceWeissenberg) {
-            x = weissenbergAbscissa(log.logAngle[i]);
-            y = log.filmOrdinate[i];
-        } else {
-            x = rotationAbscissa(u.z, s.rotationFilmRadius);
-            y = s.lambdaEdited ? editedOrdinate(u.y, s.rotationFilmRadius) : log.filmOrdinate[i];
-        }
-        if (!std::isfinite(static_cast<float>(x)) || !std::isfinite(static_cast<float>(y))) continue;
-        if (!referenceWeissenberg) {
-            const Rgba& c = indexColour(kRotationColours, h, k);
-            glColor3f(c.r, c.g, c.b);
-        } else if (!weissenbergKeepsColour(h, k)) {
-            const Rgba& c = indexColour(kWeissenbergColours, h, k);
-            glColor3f(c.r, c.g, c.b);
-        }
+    forEachFilmPointByHand(app.session, referenceWeissenberg, [](double x, double y) {
         glBegin(GL_POINTS);
         glVertex2f(static_cast<float>(x), static_cast<float>(y));
         glEnd();
-    }
+    });
     glFlush();
     glutSwapBuffers();
 }
