@@ -62,6 +62,19 @@ bool coloured(const Rgb& c) {
     return hi - lo > 40;
 }
 
+int colouredPixels(const Picture& p) {
+    int n = 0;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) n += coloured(p.pixel(x, y));
+    return n;
+}
+
+int definedLists() {
+    int n = 0;
+    for (GLuint name = 1; name <= 2000; ++name) n += glIsList(name) ? 1 : 0;
+    return n;
+}
+
 // Reads what the X server shows in the window (XGetImage): on this Mesa under Xvfb a read
 // of GL_FRONT answers black, and the back buffer is not what the user sees. Only the part
 // of the window on the screen can be read; the rest stays black.

@@ -35,6 +35,11 @@ Picture readPicture(int window);
 
 // Pixels that are neither white, black nor grey (two channels differ by more than 40).
 bool coloured(const Rgb& c);
+// How many of the picture's pixels are coloured.
+int colouredPixels(const Picture& p);
+
+// Display list names (1 to 2000) defined in the current context.
+int definedLists();
 
 // The start crystal of the lessons: cell 5 5 5 90 90 90, lambda 1.5418, space group 1.
 Session startSession();

@@ -40,15 +40,6 @@ long residentBytes() {
     return n == 2 ? resident * sysconf(_SC_PAGESIZE) : -1;
 }
 
-// Pixels that are neither white nor black: the film's points.
-int colouredPixels(int window) {
-    const Picture p = readPicture(window);
-    int n = 0;
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) n += coloured(p.pixel(x, y));
-    return n;
-}
-
 // One step of the spin as the toolkit runs it: the idle callback, then turns of the toolkit
 // until the main window and both films have redrawn. False if they did not within ten
 // seconds (at a full log of four million entries a step takes some 70 ms here).
@@ -162,7 +153,8 @@ TEST(LongSpin, FullLogAndBeyondKeepsMemoryFlatAndTheFilmsDrawing) {
 
     // Settle: the film arrays reach their full size at the first redraws of a full log.
     for (int i = 0; i < 30; ++i) ASSERT_TRUE(spinStep());
-    const int rotationPoints = colouredPixels(rotation), weissenbergPoints = colouredPixels(weissenberg);
+    const int rotationPoints = colouredPixels(readPicture(rotation));
+    const int weissenbergPoints = colouredPixels(readPicture(weissenberg));
     EXPECT_GT(rotationPoints, 100) << "the rotation film shows the log";
     EXPECT_GT(weissenbergPoints, 100) << "the Weissenberg film shows the log";
     const Picture mainAtFull = readPicture(app.mainWindow);
@@ -183,8 +175,8 @@ TEST(LongSpin, FullLogAndBeyondKeepsMemoryFlatAndTheFilmsDrawing) {
     expectFlat(atFull, memoryNow(), "after the log is full");
     EXPECT_GE(rotationRedraws - rotationBefore, kBeyond);
     EXPECT_GE(weissenbergRedraws - weissenbergBefore, kBeyond);
-    EXPECT_EQ(colouredPixels(rotation), rotationPoints);
-    EXPECT_EQ(colouredPixels(weissenberg), weissenbergPoints);
+    EXPECT_EQ(colouredPixels(readPicture(rotation)), rotationPoints);
+    EXPECT_EQ(colouredPixels(readPicture(weissenberg)), weissenbergPoints);
     EXPECT_NE(readPicture(app.mainWindow).rgb, mainAtFull.rgb) << "the main window stands still";
 
     // After a wavelength step the rotation film keeps its earlier points as traces: the
@@ -196,7 +188,7 @@ TEST(LongSpin, FullLogAndBeyondKeepsMemoryFlatAndTheFilmsDrawing) {
     ASSERT_EQ(app.session.lambdaEdited, 1);
     for (int i = 0; i < 30; ++i) ASSERT_TRUE(spinStep());
     const Memory edited = memoryNow();
-    const int tracesBefore = colouredPixels(rotation);
+    const int tracesBefore = colouredPixels(readPicture(rotation));
     constexpr int kTraced = 60;
     for (int i = 0; i < kTraced; ++i) {
         ASSERT_TRUE(spinStep()) << "step " << i << " with traces";
@@ -204,7 +196,7 @@ TEST(LongSpin, FullLogAndBeyondKeepsMemoryFlatAndTheFilmsDrawing) {
         ASSERT_EQ(app.session.weissenbergOpen, 1) << "step " << i;
     }
     expectFlat(edited, memoryNow(), "with traces on the rotation film");
-    EXPECT_GT(colouredPixels(rotation), tracesBefore) << "the traces do not spread";
+    EXPECT_GT(colouredPixels(readPicture(rotation)), tracesBefore) << "the traces do not spread";
 
     // The same step with the wire sphere shown, as the program starts.
     glutSetWindow(app.mainWindow);

@@ -128,13 +128,6 @@ void placeNewFilmWindows() {
     }
 }
 
-// Display list names defined in the main window's context.
-int definedLists() {
-    int n = 0;
-    for (GLuint name = 1; name <= 2000; ++name) n += glIsList(name) ? 1 : 0;
-    return n;
-}
-
 // The standing promises; an empty answer when they all hold.
 std::string brokenPromise() {
     std::ostringstream out;

@@ -81,13 +81,6 @@ bool allFinite(const Mat4& m) {
     return true;
 }
 
-// Display list names defined in the current context.
-int definedLists() {
-    int n = 0;
-    for (GLuint name = 1; name < 2000; ++name) n += glIsList(name) ? 1 : 0;
-    return n;
-}
-
 }  // namespace
 
 TEST_F(View, RedrawLeavesModelviewModeAndTheSessionMatrices) {
@@ -160,11 +153,8 @@ TEST_F(View, LatticePointsFillTheLimitingSphereInPlaneColours) {
         app.session.showAxes = 0;
         app.session.showEwaldSphere = 0;
         redrawMain();
-        int colouredPixels = 0;
-        const Picture pic = readPicture(app.mainWindow);
-        for (int y = 0; y < pic.height; ++y)
-            for (int x = 0; x < pic.width; ++x) colouredPixels += coloured(pic.pixel(x, y));
-        EXPECT_GT(colouredPixels, 9 * static_cast<int>(expected) / 4) << "points of 3 x 3 pixels, many overlapping";
+        EXPECT_GT(colouredPixels(readPicture(app.mainWindow)), 9 * static_cast<int>(expected) / 4)
+            << "points of 3 x 3 pixels, many overlapping";
     }
 }
 
