@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr double kSpinStepDegrees = 0.3;  // the spin's step (commands.cpp)
 constexpr double kProgressSeconds = 2.0;  // between two progress lines
 
 void fail(const std::string& text) {
@@ -39,7 +38,6 @@ std::vector<unsigned char> drawnPng(const OffscreenGl& gl) {
 }  // namespace
 
 int runExport(Session session, const ExportOptions& options) {
-    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
     Session& s = session;
     if (!std::isfinite(options.turnDegrees) || options.turnDegrees < 0) {
         fail("der Drehwinkel muss eine Zahl ab 0 sein.");
@@ -59,16 +57,15 @@ int runExport(Session session, const ExportOptions& options) {
     }
 
     // Both films open, as after F7 and the layer's digit: an empty log, both films
-    // following the main window, the rotation film's radius latched by its first redraw.
+    // following the main window (the rotation film latches its radius when it draws).
     clearReflectionLog(s.log);
     s.currentLayer = options.layer;
     s.rotationOpen = 1;
     s.weissenbergOpen = 1;
-    beginRotationFilmRedraw(s, true);
 
-    const long steps = std::lround(options.turnDegrees / kSpinStepDegrees);
+    const long steps = std::lround(options.turnDegrees / kSpinDegrees);
     std::printf("Export nach %s: Drehung um %f Grad in %ld Schritten, Weissenberg %d. Schicht\n",
-                options.dir.c_str(), static_cast<double>(steps) * kSpinStepDegrees, steps, options.layer);
+                options.dir.c_str(), static_cast<double>(steps) * kSpinDegrees, steps, options.layer);
     // The main window's picture at the start, then one spin step and one picture after another.
     scanAndLog(s);
     using Clock = std::chrono::steady_clock;

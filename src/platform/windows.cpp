@@ -141,20 +141,14 @@ void requestRedraw(int window, PendingRedraw kind) {
 }
 
 // Draws the window's last frame as the window shows it: the picture, the films' legend while
-// it is on, and (withLabel) the pointer's label. The decorations are appended to the frame
-// for the drawing and taken off again, so the frame, which may hold thousands of items, is
-// never copied. `keepPicture` false: a repeated showing keeps no picture of its own.
+// it is on, and (withLabel) the pointer's label. `keepPicture` false: a repeated showing
+// keeps no picture of its own.
 void drawDecorated(WindowView& view, bool withLabel, bool keepPicture) {
-    Frame& frame = view.lastFrame;
-    const size_t overlays = frame.overlay.size(), texts = frame.texts.size();
-    const bool keeps = frame.keepPicture;
-    frame.keepPicture = keeps && keepPicture;
-    if (view.kind != WindowKind::main) addFilmLegend(app.session, filmOf(view.kind), frame);
-    if (withLabel) addPointerLabel(frame, view.hoverLabel, view.pointerX, view.pointerY);
+    const Film film = filmOf(view.kind);
+    Frame frame = decoratedFrame(app.session, view.kind == WindowKind::main ? nullptr : &film, view.lastFrame,
+                                 withLabel ? view.hoverLabel : std::string(), view.pointerX, view.pointerY);
+    frame.keepPicture = frame.keepPicture && keepPicture;
     view.renderer.draw(frame);
-    frame.overlay.erase(frame.overlay.begin() + static_cast<std::ptrdiff_t>(overlays), frame.overlay.end());
-    frame.texts.erase(frame.texts.begin() + static_cast<std::ptrdiff_t>(texts), frame.texts.end());
-    frame.keepPicture = keeps;
 }
 
 // Draws the picture of a redraw that built one: kept for later showings, shown with the
@@ -420,6 +414,9 @@ void onPassiveMotion(int x, int y) {
     view.pointerInside = true;
     view.pointerX = x;
     view.pointerY = y;
+    // A new picture on its way names what lies under the pointer then (during the spin, every
+    // step): looking now would only be done again.
+    if (view.pending == PendingRedraw::full) return;
     // A label moves with the pointer, so it is shown again at every motion while there is one.
     if (updateHover(view) || !view.hoverLabel.empty()) requestRedraw(window, PendingRedraw::repeat);
 }

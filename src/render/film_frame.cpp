@@ -163,8 +163,7 @@ std::shared_ptr<const Geometry> crossGeometry() {
 void addSizedPoints(Frame& f, FilmPoints& points) {
     const Geometry& all = *points.geometry;
     points.bySize.resize(SpotSizes::kLargest + 1);
-    for (int size = SpotSizes::kLargest; size > 0; --size) {
-        auto& g = points.bySize[static_cast<size_t>(size)];
+    for (auto& g : points.bySize) {
         if (!g) {
             g = std::make_shared<Geometry>();
             g->primitive = Primitive::points;
@@ -173,11 +172,15 @@ void addSizedPoints(Frame& f, FilmPoints& points) {
         }
         g->positions.clear();
         g->colours.clear();
-        for (size_t i = 0; i < static_cast<size_t>(all.count); ++i) {
-            if (points.pointPixels[i] != size) continue;
-            g->positions.insert(g->positions.end(), &all.positions[2 * i], &all.positions[2 * i + 2]);
-            g->colours.insert(g->colours.end(), &all.colours[3 * i], &all.colours[3 * i + 3]);
-        }
+    }
+    // One pass sorts the points into their sizes, in log order.
+    for (size_t i = 0; i < static_cast<size_t>(all.count); ++i) {
+        Geometry& g = *points.bySize[points.pointPixels[i]];
+        g.positions.insert(g.positions.end(), &all.positions[2 * i], &all.positions[2 * i + 2]);
+        g.colours.insert(g.colours.end(), &all.colours[3 * i], &all.colours[3 * i + 3]);
+    }
+    for (int size = SpotSizes::kLargest; size > 0; --size) {
+        const auto& g = points.bySize[static_cast<size_t>(size)];
         g->count = static_cast<int>(g->positions.size() / 2);
         if (g->count == 0) continue;
         DrawItem spots;
@@ -240,11 +243,9 @@ int buildWeissenbergPoints(const ReflectionLog& log, const FilmRedraw& redraw, F
     // The cross's colour until the first point with a colour of its own; h = k = 0 keeps it.
     Rgba current = kBlack;
     for (int i = 0; i < n; ++i) {
-        if (log.logL[i] != redraw.layer) continue;
+        float fx = 0, fy = 0;
+        if (!weissenbergSpotPosition(log, i, redraw, &fx, &fy)) continue;  // another layer, or no real position
         const int h = log.logH[i], k = log.logK[i];
-        const auto fx = static_cast<float>(weissenbergAbscissa(log.logAngle[i]));
-        const auto fy = static_cast<float>(log.filmOrdinate[i]);
-        if (!std::isfinite(fx) || !std::isfinite(fy)) continue;  // no real film position
         const int pixels = sizes ? sizes->pixels(h, k, log.logL[i]) : 0;
         if (sizes && pixels == 0) continue;  // negligible |F|²
         if (!weissenbergKeepsColour(h, k)) current = indexColour(kWeissenbergColours, h, k);

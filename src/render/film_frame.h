@@ -3,10 +3,12 @@
 // photograph draws the whole log; the Weissenberg photograph the entries of one layer.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "model/film_geometry.h"
 #include "render/frame.h"
 #include "render/spot_sizes.h"
 #include "session/session.h"
@@ -22,6 +24,15 @@ struct FilmRedraw {
     int viewportWidth = 0;      // pixels of the film's viewport; with both > 0, points that a later
     int viewportHeight = 0;     //   point covers exactly are left out (see below)
 };
+
+// The Weissenberg film position of log entry i as the film draws it (single precision); false
+// when the entry is not drawn: another layer than redraw.layer, or no real position.
+inline bool weissenbergSpotPosition(const ReflectionLog& log, int i, const FilmRedraw& redraw, float* x, float* y) {
+    if (log.logL[i] != redraw.layer) return false;
+    *x = static_cast<float>(weissenbergAbscissa(log.logAngle[i]));
+    *y = static_cast<float>(log.filmOrdinate[i]);
+    return std::isfinite(*x) && std::isfinite(*y);
+}
 
 // Film values of one index triple for one redraw, kept so that a reflection logged many
 // times is computed once per redraw.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/film_geometry.h"
+#include "render/pointer_label.h"
 
 namespace {
 
@@ -183,4 +184,11 @@ void addFilmLegend(const Session& s, Film film, Frame& frame) {
     const PixelScale px{2.0 / frame.width, 2.0 / frame.height};
     if (film == Film::rotation) addRotationLegend(s, frame, px);
     else addWeissenbergLegend(frame, px);
+}
+
+Frame decoratedFrame(const Session& s, const Film* film, Frame frame, const std::string& label, int pointerX,
+                     int pointerY) {
+    if (film) addFilmLegend(s, *film, frame);
+    addPointerLabel(frame, label, pointerX, pointerY);
+    return frame;
 }

@@ -13,6 +13,11 @@
 // while s.showLegend is on.
 void addFilmLegend(const Session& s, Film film, Frame& frame);
 
+// The frame as a window or canvas shows it: with the legend of `film` (none for the main
+// view) and the pointer's label (none when empty) beside pixel pointerX, pointerY.
+Frame decoratedFrame(const Session& s, const Film* film, Frame frame, const std::string& label, int pointerX,
+                     int pointerY);
+
 // Where the rotation film's layer lines lie: the abscissa of layer l is that of any
 // reflection h k l, which holds while a* and b* lie in the plane normal to the rotation axis
 // (no laboratory z component). False when they do not, for then reflections of one l

@@ -16,13 +16,6 @@ bool rotationSpotPosition(const ReflectionLog& log, int i, const FilmRedraw& red
     return std::isfinite(*x) && std::isfinite(*y);
 }
 
-bool weissenbergSpotPosition(const ReflectionLog& log, int i, const FilmRedraw& redraw, float* x, float* y) {
-    if (log.logL[i] != redraw.layer) return false;
-    *x = static_cast<float>(weissenbergAbscissa(log.logAngle[i]));
-    *y = static_cast<float>(log.filmOrdinate[i]);
-    return std::isfinite(*x) && std::isfinite(*y);
-}
-
 FilmRedraw filmRedrawForReading(const Session& s) {
     FilmRedraw r = filmRedrawFromSession(s, 0, 0);
     r.filmRadius = rotationFilmRadius(s);

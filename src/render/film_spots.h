@@ -15,8 +15,8 @@ enum class Film { rotation, weissenberg };
 // Film position of log entry i as the film draws it (the same single-precision values);
 // false when the entry is not drawn on that film: no real position, or (Weissenberg)
 // another layer than redraw.layer.
+// (weissenbergSpotPosition is in film_frame.h, which draws with it.)
 bool rotationSpotPosition(const ReflectionLog& log, int i, const FilmRedraw& redraw, float* x, float* y);
-bool weissenbergSpotPosition(const ReflectionLog& log, int i, const FilmRedraw& redraw, float* x, float* y);
 
 // The film values a rotation film of the session draws with now; the radius it would latch
 // stands in while no rotation film has drawn yet.

@@ -131,17 +131,19 @@ void forEachShownLatticePoint(const Session& s, F f) {
     }
 }
 
+// One lattice point, in its index colour.
+void addLatticePoint(Geometry& g, int h, int k, const Vec3& p) {
+    putVertex(g.positions, p);
+    putColour(g.colours, indexColour(kLatticePointColours, h, k));
+    ++g.count;
+}
+
 }  // namespace
 
-Geometry latticePointGeometry(const Session& s, SpotSizes* sizes, int pixels) {
+Geometry latticePointGeometry(const Session& s) {
     Geometry g;
     g.primitive = Primitive::points;
-    forEachShownLatticePoint(s, [&](int h, int k, int l, const Vec3& p) {
-        if (sizes && sizes->pixels(h, k, l) != pixels) return;
-        putVertex(g.positions, p);
-        putColour(g.colours, indexColour(kLatticePointColours, h, k));
-        ++g.count;
-    });
+    forEachShownLatticePoint(s, [&](int h, int k, int, const Vec3& p) { addLatticePoint(g, h, k, p); });
     return g;
 }
 
@@ -152,8 +154,10 @@ std::vector<IndexedPoint> shownLatticePoints(const Session& s) {
 }
 
 void updateMainSceneGeometry(const Session& s, MainSceneGeometry& geometry) {
-    if (!geometry.ball) geometry.ball = kept(ballGeometry(kBallSlices, kBallStacks));
-    if (!geometry.coarseBall) geometry.coarseBall = kept(ballGeometry(kCoarseBallSlices, kCoarseBallStacks));
+    // The balls' meshes are copied to each reflection's place, never drawn as they are.
+    if (!geometry.ball) geometry.ball = std::make_shared<const Geometry>(ballGeometry(kBallSlices, kBallStacks));
+    if (!geometry.coarseBall)
+        geometry.coarseBall = std::make_shared<const Geometry>(ballGeometry(kCoarseBallSlices, kCoarseBallStacks));
     if (!geometry.axes) geometry.axes = kept(axesGeometry(s.crystal));
     if (geometry.generation == s.built.generation && geometry.intensityLook == s.intensityLook) return;
     if (geometry.generation != s.built.generation || !geometry.sphere)
@@ -164,9 +168,16 @@ void updateMainSceneGeometry(const Session& s, MainSceneGeometry& geometry) {
     geometry.latticePoints.reset();
     if (s.intensityLook) {
         if (!geometry.spotSizes || geometry.spotSizes->crystal() != &s.crystal) geometry.spotSizes = std::make_unique<SpotSizes>(s.crystal);
-        for (int pixels = 0; pixels <= SpotSizes::kLargest; ++pixels)
-            geometry.latticePointsBySize.push_back(
-                pixels == 0 ? nullptr : kept(latticePointGeometry(s, geometry.spotSizes.get(), pixels)));
+        // One walk over the lattice sorts the points into their sizes.
+        std::vector<Geometry> bySize(SpotSizes::kLargest + 1);
+        forEachShownLatticePoint(s, [&](int h, int k, int l, const Vec3& p) {
+            addLatticePoint(bySize[static_cast<size_t>(geometry.spotSizes->pixels(h, k, l))], h, k, p);
+        });
+        geometry.latticePointsBySize.push_back(nullptr);  // size 0: not drawn
+        for (size_t pixels = 1; pixels < bySize.size(); ++pixels) {
+            bySize[pixels].primitive = Primitive::points;
+            geometry.latticePointsBySize.push_back(kept(std::move(bySize[pixels])));
+        }
     } else {
         geometry.latticePoints = kept(latticePointGeometry(s));
     }

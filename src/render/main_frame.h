@@ -20,7 +20,7 @@ struct MainSceneGeometry {
     std::unique_ptr<SpotSizes> spotSizes;     // intensity look: sizes, made at its first use
     std::shared_ptr<const Geometry> axes;
     std::shared_ptr<const Geometry> sphere;   // wire sphere of radius built.ewaldDiameter/2 about the origin
-    std::shared_ptr<const Geometry> ball;     // the mark of one reflection, about the origin
+    std::shared_ptr<const Geometry> ball;     // the mesh of one reflection's mark, about the origin
     std::shared_ptr<const Geometry> coarseBall;  // the same with fewer triangles, for balls a few pixels wide
 };
 
@@ -44,6 +44,5 @@ struct IndexedPoint {
 std::vector<IndexedPoint> shownLatticePoints(const Session& s);
 
 // Every allowed lattice point inside the limiting sphere (|p| <= built ewaldDiameter) of the
-// built layers, in its index colour (x, y, z and r, g, b, a per point). With `sizes` (the
-// intensity look) only the points drawn `pixels` large.
-Geometry latticePointGeometry(const Session& s, SpotSizes* sizes = nullptr, int pixels = 0);
+// built layers, in its index colour (x, y, z and r, g, b, a per point).
+Geometry latticePointGeometry(const Session& s);

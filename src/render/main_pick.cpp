@@ -1,6 +1,7 @@
 // Picking in the main window by projecting the drawn points.
 #include "render/main_pick.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -19,14 +20,15 @@ PickedPoint MainPicker::pick(const Session& s, MainSceneGeometry& scene, int wid
     if (width <= 0 || height <= 0) return best;
     // The scene's sizes while the intensity look is on (made by updateMainSceneGeometry).
     SpotSizes* sizes = s.intensityLook && scene.spotSizes ? scene.spotSizes.get() : nullptr;
-    if (generation_ != s.built.generation || crystal_ != &s.crystal || intensityLook_ != s.intensityLook) {
+    // The lattice points are gathered only while they are shown (a dense crystal starts with
+    // them hidden, and its points would fill tens of megabytes).
+    if (s.showLatticePoints &&
+        (generation_ != s.built.generation || crystal_ != &s.crystal || intensityLook_ != s.intensityLook)) {
         points_ = shownLatticePoints(s);
-        if (sizes) {
-            std::vector<IndexedPoint> drawn;
-            for (const IndexedPoint& p : points_)
-                if (sizes->pixels(p.h, p.k, p.l) > 0) drawn.push_back(p);
-            points_ = std::move(drawn);
-        }
+        if (sizes)
+            points_.erase(std::remove_if(points_.begin(), points_.end(),
+                                         [&](const IndexedPoint& p) { return sizes->pixels(p.h, p.k, p.l) == 0; }),
+                          points_.end());
         generation_ = s.built.generation;
         crystal_ = &s.crystal;
         intensityLook_ = s.intensityLook;

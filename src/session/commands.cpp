@@ -14,7 +14,6 @@ namespace {
 constexpr double kCameraStepDegrees = 1.0;
 constexpr double kCameraShiftDegrees = 90.0;
 constexpr double kDiameterStep = 0.01;   // change of ewaldDiameter (= 2/lambda) per wavelength key
-constexpr double kSpinDegrees = 0.3;     // crystal turn per spin step
 constexpr double kCrystalStepDegrees = 1.0;
 constexpr unsigned char kEscape = 27;
 constexpr int kLeftButton = 0;

@@ -64,7 +64,10 @@ Effects filmMouseCommand(Session& s, int button);
 // The main window got a new size: the camera starts afresh with the window's aspect ratio.
 Effects reshapeCommand(Session& s, int width, int height);
 
-// One step of the spin (0.3 degrees).
+// The crystal's turn per spin step, degrees.
+constexpr double kSpinDegrees = 0.3;
+
+// One step of the spin (kSpinDegrees).
 Effects spinStep(Session& s);
 
 // The step before every main picture: scans the sphere at the present orientation into

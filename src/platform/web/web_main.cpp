@@ -247,10 +247,10 @@ std::string returned;  // the text a function below hands to the page, valid unt
 }  // namespace
 
 Frame decorated(WebView which, Frame frame, bool withLabel) {
-    if (which != WebView::main) addFilmLegend(web.session, filmOf(which), frame);
+    const Film film = filmOf(which);
     const CanvasView& v = view(which);
-    if (withLabel) addPointerLabel(frame, v.hoverLabel, v.pointerX, v.pointerY);
-    return frame;
+    return decoratedFrame(web.session, which == WebView::main ? nullptr : &film, std::move(frame),
+                          withLabel ? v.hoverLabel : std::string(), v.pointerX, v.pointerY);
 }
 
 extern "C" {
