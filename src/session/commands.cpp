@@ -23,11 +23,6 @@ constexpr int kPressed = 0;
 
 int toggled(int flag) { return flag == 0 ? 1 : 0; }
 
-std::string formatted(const char* format, double a) {
-    char line[256];
-    std::snprintf(line, sizeof line, format, a);
-    return line;
-}
 
 // The GL that shows the camera keeps it in single precision: a half-extent that is not
 // finite or zero there (or too small for its reciprocal to be finite) gives a box of
@@ -155,6 +150,13 @@ void resetView(Session& s, bool shift) {
 }
 
 }  // namespace
+
+std::string formatted(const char* format, double v) {
+    std::string text(static_cast<size_t>(std::snprintf(nullptr, 0, format, v)) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format, v);
+    text.pop_back();
+    return text;
+}
 
 std::string rangeCutLine(const Session& s) {
     const IndexRange range = scanIndexRange(s.crystal, s.ewaldDiameter);

@@ -29,6 +29,10 @@ struct Effects {
     std::vector<std::string> console; // lines for standard output, without the newline
 };
 
+// A console text of one number: printf's `format` with v, however long ("%f" of a huge value
+// runs to hundreds of digits).
+std::string formatted(const char* format, double v);
+
 // The console line that says the index range is cut (see kMaxSpherePoints), or empty when
 // the whole limiting sphere of the present wavelength is taken.
 std::string rangeCutLine(const Session& s);

@@ -62,6 +62,10 @@ void pageQuit();
 void pageReady();  // the canvases have their contexts: the page's script takes over
 void pageDownload(const std::string& name, const std::string& mimeType, const std::vector<unsigned char>& bytes);
 
+// The text as a JSON string for the page: quotes and backslashes escaped, a line break as
+// \n, other control characters left out.
+std::string jsonString(const std::string& text);
+
 // The frame as the canvas shows it: the picture, the films' legend while it is on, and the
 // pointer's label when asked.
 Frame decorated(WebView v, Frame frame, bool withLabel);

@@ -229,19 +229,6 @@ std::vector<std::string> splitLines(const char* text) {
     return parts;
 }
 
-std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        if (c == '\n') {
-            out += "\\n";
-            continue;
-        }
-        out += c;
-    }
-    return out + "\"";
-}
-
 std::string returned;  // the text a function below hands to the page, valid until the next call
 
 }  // namespace

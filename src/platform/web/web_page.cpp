@@ -33,16 +33,6 @@ EM_JS(void, jsDownload, (const char* name, const char* mimeType, const unsigned 
     Module.page.download(UTF8ToString(name), UTF8ToString(mimeType), HEAPU8.slice(bytes, bytes + size));
 });
 
-std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        if (static_cast<unsigned char>(c) < 0x20) continue;
-        out += c;
-    }
-    return out + "\"";
-}
-
 int colourByte(float c) { return static_cast<int>(c * 255.0f + 0.5f); }
 
 // The canvas's picture as the canvas shows it without the pointer's label (and without the
@@ -62,6 +52,20 @@ std::vector<unsigned char> canvasPng(WebView which) {
 }
 
 }  // namespace
+
+std::string jsonString(const std::string& text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '\n') {
+            out += "\\n";
+            continue;
+        }
+        if (static_cast<unsigned char>(c) < 0x20) continue;
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
 
 void pageConsole(const std::string& line) { jsConsole(line.c_str()); }
 
