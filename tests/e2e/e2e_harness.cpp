@@ -182,6 +182,16 @@ Geometry windowGeometry(unsigned long window) {
     return g;
 }
 
+Geometry displayGeometry() {
+    Geometry g;
+    std::istringstream(shell("xdotool getdisplaygeometry 2>/dev/null")) >> g.width >> g.height;
+    return g;
+}
+
+int menuRowY(const Geometry& menu, int row) {
+    return static_cast<int>(2 + (menu.height - 4) / static_cast<double>(kMenuRows) * (row + 0.5));
+}
+
 void mouseMove(unsigned long window, int x, int y) {
     shell("xdotool mousemove --sync --window " + std::to_string(window) + " " + std::to_string(x) + " " +
           std::to_string(y) + " 2>/dev/null");

@@ -53,6 +53,14 @@ struct Geometry {
     int x = 0, y = 0, width = 0, height = 0;
 };
 Geometry windowGeometry(unsigned long window);
+// The screen's size (x and y 0); width and height 0 when it cannot be read.
+Geometry displayGeometry();
+
+// Rows of the main window's pop-up menu, dividers included; the last is "Beenden (q,ESC)".
+constexpr int kMenuRows = 18;
+// Height, in the menu window `menu`, of the middle of row `row` (0 = top): kMenuRows equal
+// rows inside a 2-pixel border.
+int menuRowY(const Geometry& menu, int row);
 
 // Real mouse actions at window-relative positions.
 void mouseMove(unsigned long window, int x, int y);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -48,11 +47,8 @@ bool waitForPicture(unsigned long window, const Screenshot& other, bool differ, 
     return false;
 }
 
-// Rows of the pop-up menu, dividers included; the last is "Beenden (q,ESC)".
-constexpr int kMenuRows = 18;
-
 // Chooses entry `index` (0 = top) of the pop-up menu: right button pressed on the main
-// window, moved over the entry (kMenuRows equal rows inside a 2-pixel border), released.
+// window, moved over the entry, released.
 bool chooseMenuEntry(unsigned long mainWindow, int index) {
     mouseMove(mainWindow, 100, 100);
     mouseDown(3);
@@ -62,8 +58,7 @@ bool chooseMenuEntry(unsigned long mainWindow, int index) {
         return false;
     }
     const Geometry g = windowGeometry(menu);
-    const double row = (g.height - 4) / static_cast<double>(kMenuRows);
-    mouseMove(menu, g.width / 2, static_cast<int>(2 + row * (index + 0.5)));
+    mouseMove(menu, g.width / 2, menuRowY(g, index));
     sleepMs(100);
     mouseUp(3);
     return waitForNoWindow("freeglut menu", 5);
@@ -159,9 +154,8 @@ TEST_F(Commands, TheThreeWindowsSitSideBySide) {
     pressKeys(mainWindow, "0");
     const unsigned long weissenberg = waitForWindow("Weissenberg 0. Schicht");
     ASSERT_NE(weissenberg, 0u);
-    int screenWidth = 0, screenHeight = 0;
-    std::istringstream(shell("xdotool getdisplaygeometry 2>/dev/null")) >> screenWidth >> screenHeight;
-    ASSERT_GT(screenWidth, 0);
+    const Geometry screen = displayGeometry();
+    ASSERT_GT(screen.width, 0);
     struct Placed {
         const char* name;
         Geometry g;
@@ -177,8 +171,8 @@ TEST_F(Commands, TheThreeWindowsSitSideBySide) {
         EXPECT_EQ(w.g.height, 520);
         EXPECT_GE(w.g.x, 0);
         EXPECT_GE(w.g.y, 0);
-        EXPECT_LE(w.g.x + w.g.width, screenWidth);
-        EXPECT_LE(w.g.y + w.g.height, screenHeight);
+        EXPECT_LE(w.g.x + w.g.width, screen.width);
+        EXPECT_LE(w.g.y + w.g.height, screen.height);
     }
     for (int i = 0; i < 3; ++i)
         for (int j = i + 1; j < 3; ++j) {

@@ -34,9 +34,8 @@ const char* const kKeys[] = {"0", "1",  "2",  "3",  "4",  "5",  "6",    "9",    
                              "w", "L",  "l",  "z",  "x",  "Q",  "X",    "b",     "space", "Return", "F1",
                              "F2", "F3", "F4", "F5", "F6", "F7", "F8",  "F9",    "F10",  "F11",   "F12",
                              "Left", "Right", "Up", "Down", "Prior", "Next", "Home", "End", "Insert"};
-// Rows of the pop-up menu (dividers included), and the ones never chosen here: saving,
-// which would leave files in the working directory, and the last, "Beenden (q,ESC)".
-constexpr int kMenuRows = 18;
+// The menu rows never chosen here: saving, which would leave files in the working
+// directory, and the last, "Beenden (q,ESC)".
 constexpr int kSaveRow = 15;
 
 // The visible part of a window, in its own coordinates: a film placed low on the screen
@@ -133,9 +132,8 @@ struct RandomEvents {
         if (chance(0.7)) {
             int row = between(0, kMenuRows - 3);
             if (row == kSaveRow) row = kMenuRows - 2;  // the divider above "Beenden" instead
-            const double height = (g.height - 4) / static_cast<double>(kMenuRows);
             xdotool("mousemove --sync --window " + std::to_string(menuWindow) + " " + std::to_string(g.width / 2) +
-                    " " + std::to_string(static_cast<int>(2 + height * (row + 0.5))) + " sleep 0.05 mouseup 3");
+                    " " + std::to_string(menuRowY(g, row)) + " sleep 0.05 mouseup 3");
             done.push_back("menu row " + std::to_string(row));
         } else {
             // The corner of the main window farthest from where the menu opened.
@@ -187,8 +185,8 @@ TEST(RandomEvents, HundredsOfRealEventsThenQEndsCleanly) {
     events.mainWindow = mainWindow;
     const Geometry g = windowGeometry(mainWindow);
     events.main = {g.width, g.height};
-    int screenWidth = 0;
-    std::istringstream(shell("xdotool getdisplaygeometry 2>/dev/null")) >> screenWidth >> events.screenHeight;
+    const Geometry screen = displayGeometry();
+    if (screen.height > 0) events.screenHeight = screen.height;
     constexpr int kEvents = 300;
     for (int i = 0; i < kEvents; ++i) {
         events.step();
