@@ -64,6 +64,16 @@ bool chooseMenuEntry(unsigned long mainWindow, int index) {
     return waitForNoWindow("freeglut menu", 5);
 }
 
+// F11 typed in `window` stops the spin: the main window's picture, once drawn and settled,
+// stays as it is. `where` ends the failure message.
+void expectF11StopsTheSpin(unsigned long window, unsigned long mainWindow, const std::string& where) {
+    pressKeys(window, "F11");
+    const Screenshot stopped = settledScreenshot(mainWindow);
+    ASSERT_TRUE(drawn(stopped));
+    sleepMs(500);
+    EXPECT_TRUE(screenshot(mainWindow).rgb == stopped.rgb) << "the crystal still turns after F11" << where;
+}
+
 // Nothing from the toolkit on stderr (warnings, errors).
 void expectQuietToolkit(const RunningProgram& p) {
     const std::string err = stderrText(p);
@@ -121,11 +131,7 @@ TEST_F(Commands, SpinFillsBothFilmsUntilF11StopsIt) {
     EXPECT_GT(rotationNow, rotationBefore + 50);
     EXPECT_GT(weissenbergNow, weissenbergBefore + 50);
 
-    pressKeys(mainWindow, "F11");
-    const Screenshot stopped = settledScreenshot(mainWindow);
-    ASSERT_TRUE(stopped.valid());
-    sleepMs(500);
-    EXPECT_TRUE(screenshot(mainWindow).rgb == stopped.rgb) << "the crystal still turns after F11";
+    expectF11StopsTheSpin(mainWindow, mainWindow, "");
 }
 
 // Keys typed in a film window act as in the main window: F11 there stops the spin.
@@ -138,11 +144,7 @@ TEST_F(Commands, F11TypedInAFilmWindowStopsTheSpin) {
     pressKeys(mainWindow, "F12");
     ASSERT_TRUE(waitForPicture(mainWindow, before, true)) << "the spin did not start";
 
-    pressKeys(rotation, "F11");
-    const Screenshot stopped = settledScreenshot(mainWindow);
-    ASSERT_TRUE(drawn(stopped));
-    sleepMs(500);
-    EXPECT_TRUE(screenshot(mainWindow).rgb == stopped.rgb) << "the crystal still turns after F11 in the film";
+    expectF11StopsTheSpin(rotation, mainWindow, " in the film");
 }
 
 // The main window at the screen's top left corner, the two films beside it as F7 and 0 open
