@@ -2,6 +2,7 @@
 // films' frame descriptions.
 #include "render/film_frame.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -59,18 +60,32 @@ std::uint64_t axisPlace(float film, int size) {
     return bits;
 }
 
-// Marks (x place, y place) as seen; false if it was seen before in this merge.
-bool markSeen(FilmPoints& out, std::uint64_t a, std::uint64_t b) {
+// The slot of (x place, y place) in the table: the one that holds it, or the empty one where
+// it goes.
+FilmMergeSlot& mergeSlot(FilmPoints& out, std::uint64_t a, std::uint64_t b) {
     const std::size_t mask = out.mergeSlots.size() - 1;
     std::size_t i = static_cast<std::size_t>((a * 0x9E3779B97F4A7C15ull ^ b * 0xC2B2AE3D27D4EB4Full) >> 20) & mask;
     for (;; i = (i + 1) & mask) {
         FilmMergeSlot& slot = out.mergeSlots[i];
-        if (slot.stamp != out.mergeStamp) {
-            slot = {a, b, out.mergeStamp};
-            return true;
-        }
-        if (slot.a == a && slot.b == b) return false;
+        if (slot.stamp != out.mergeStamp || (slot.a == a && slot.b == b)) return slot;
     }
+}
+
+// Marks (x place, y place) as seen; false if it was seen before in this merge. The table
+// doubles when it would be more than half full, so it is as large as the places that occur
+// (a few thousand on a full film), not as the points.
+bool markSeen(FilmPoints& out, std::uint64_t a, std::uint64_t b) {
+    if (2 * (out.mergeUsed + 1) > out.mergeSlots.size()) {
+        std::vector<FilmMergeSlot> old = std::move(out.mergeSlots);
+        out.mergeSlots.assign(std::max<std::size_t>(1024, 2 * old.size()), FilmMergeSlot{});
+        for (const FilmMergeSlot& slot : old)
+            if (slot.stamp == out.mergeStamp) mergeSlot(out, slot.a, slot.b) = slot;
+    }
+    FilmMergeSlot& slot = mergeSlot(out, a, b);
+    if (slot.stamp == out.mergeStamp) return false;
+    slot = {a, b, out.mergeStamp};
+    ++out.mergeUsed;
+    return true;
 }
 
 // Leaves out every point hidden by a later point in the same place, keeping the order of
@@ -79,16 +94,11 @@ void mergeHiddenPoints(FilmPoints& out, int width, int height) {
     Geometry& g = *out.geometry;
     if (width <= 0 || height <= 0 || g.count < 2) return;
     const size_t n = static_cast<size_t>(g.count);
-    size_t slots = 1024;
-    while (slots < 2 * n) slots *= 2;  // at most half full
-    if (out.mergeSlots.size() < slots) {
-        out.mergeSlots.assign(slots, FilmMergeSlot{});
-        out.mergeStamp = 0;
-    }
     if (++out.mergeStamp == 0) {
         for (FilmMergeSlot& slot : out.mergeSlots) slot.stamp = 0;
         out.mergeStamp = 1;
     }
+    out.mergeUsed = 0;
     if (out.keep.size() < n) out.keep.resize(n);
     for (size_t i = n; i-- > 0;) {
         const std::uint64_t a = axisPlace(g.positions[2 * i], width);

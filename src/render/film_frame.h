@@ -57,8 +57,9 @@ struct FilmPoints {
     std::vector<int> entries;            // per point drawn: the log entry it shows
     std::vector<FilmMemoSlot> memo;
     std::uint32_t stamp = 0;
-    std::vector<FilmMergeSlot> mergeSlots;  // places already drawn later in this redraw
-    std::uint32_t mergeStamp = 0;
+    std::vector<FilmMergeSlot> mergeSlots;  // places already drawn later in this redraw: a hash
+    std::uint32_t mergeStamp = 0;           //   table at most half full, grown as places occur
+    std::size_t mergeUsed = 0;              // places in it in this merge
     std::vector<std::uint8_t> keep;         // per point: still drawn after merging
     std::unique_ptr<SpotSizes> spotSizes;   // the intensity look's sizes, made at its first use
     std::vector<std::uint8_t> pointPixels;  // intensity look: each point's size in pixels
