@@ -6,7 +6,8 @@
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Degrees to radians, divided first and then multiplied, as everywhere in the program.
+// Degrees to radians, divided first and then multiplied. (turnMatrix, the turn of the crystal
+// and the camera, multiplies first as glRotate does, so that its turns keep their last bits.)
 inline double radians(double degrees) { return (degrees / 180.0) * kPi; }
 
 struct Vec3 {
