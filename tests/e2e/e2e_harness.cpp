@@ -1,6 +1,7 @@
 // End-to-end harness: process control, stdout collection, xdotool and screenshots.
 #include "e2e/e2e_harness.h"
 
+#include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -237,6 +238,31 @@ Screenshot screenshot(unsigned long window) {
     s.height = h;
     s.rgb.assign(ppm.begin() + static_cast<long>(offset), ppm.begin() + static_cast<long>(offset + bytes));
     return s;
+}
+
+void expectRefused(const std::vector<std::string>& args, const std::string& line, const std::string& named) {
+    std::string commandLine;
+    for (const std::string& a : args) commandLine += " '" + a + "'";
+    SCOPED_TRACE("command line" + commandLine + ", console line " + line);
+    RunningProgram p = startProgram(args);
+    const unsigned long box = waitForWindow("Eingabefehler", 15);
+    if (box == 0) {
+        poll(p);
+        stopProgram(p);
+        FAIL() << "no box \"Eingabefehler\"; stdout:\n" << p.out << "stderr:\n" << stderrText(p);
+    }
+    EXPECT_EQ(findWindow("Hinweis"), 0u);
+    EXPECT_EQ(findWindow("Reziprokes Gitter"), 0u);
+    pressKeys(box, "Return");
+    const bool ended = waitForExit(p, 15);
+    stopProgram(p);
+    ASSERT_TRUE(ended) << "still running after Return on the box";
+    EXPECT_EQ(p.exitStatus, 1);
+    EXPECT_EQ(p.out.rfind("Hallo!\n" + line, 0), 0u) << p.out;
+    if (!named.empty()) {
+        EXPECT_NE(p.out.find(named), std::string::npos) << p.out;
+    }
+    EXPECT_EQ(stderrText(p), "");
 }
 
 unsigned long startToMainWindow(RunningProgram& p, const std::vector<std::string>& args) {

@@ -79,6 +79,13 @@ struct Screenshot {
 };
 Screenshot screenshot(unsigned long window);
 
+// Starts the program with arguments it refuses and checks the refusal as a user meets it:
+// the box "Eingabefehler" and neither the help box nor the main window; Return on the box
+// ends the program with status 1; stdout begins with the greeting and `line` (the console
+// line, which the box shows too) and holds `named` (a file name, say) when it is given;
+// nothing on stderr. The program is gone afterwards. Failures name the command line.
+void expectRefused(const std::vector<std::string>& args, const std::string& line, const std::string& named = "");
+
 // Starts the program with the arguments, waits for the help box "Hinweis", closes it with a
 // real Return key press and waits for the main window "Reziprokes Gitter"; returns its id (0 on failure).
 unsigned long startToMainWindow(RunningProgram& p, const std::vector<std::string>& args);
